@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+import QtQuick
+import QtQuick.Controls.Basic
+import Kinolith
+
+// The one main window. It is dark whatever the desktop theme says.
+ApplicationWindow {
+    id: window
+
+    // The text editing commands act on the focused text field, when there is one.
+    readonly property bool editableFocus: activeFocusItem !== null
+                                          && typeof activeFocusItem.selectAll === "function"
+                                          && typeof activeFocusItem.paste === "function"
+
+    width: 1100
+    height: 760
+    minimumWidth: 980
+    minimumHeight: 680
+    visible: true
+    title: qsTr("Kinolith")
+    color: KLColors.surfaceBg
+
+    palette {
+        window: KLColors.headerBg
+        windowText: KLColors.textPrimary
+        base: KLColors.inputBg
+        alternateBase: KLColors.cardBg
+        text: KLColors.textPrimary
+        button: KLColors.headerBg
+        buttonText: KLColors.textPrimary
+        brightText: KLColors.textPrimary
+        highlight: Qt.rgba(0.04, 0.52, 1.0, 1)
+        highlightedText: KLColors.textPrimary
+        light: KLColors.cardBg
+        midlight: KLColors.cardBg
+        mid: KLColors.borderMedium
+        dark: KLColors.windowBg
+        shadow: "#000000"
+        placeholderText: KLColors.textDisabled
+        toolTipBase: KLColors.cardBg
+        toolTipText: KLColors.textPrimary
+    }
+
+    menuBar: MenuBar {
+        Menu {
+            title: qsTr("Kinolith")
+            Action {
+                text: qsTr("Quit Kinolith")
+                shortcut: StandardKey.Quit
+                onTriggered: Qt.quit()
+            }
+        }
+        Menu {
+            title: qsTr("Edit")
+            Action {
+                text: qsTr("Cut")
+                shortcut: StandardKey.Cut
+                enabled: window.editableFocus
+                onTriggered: window.activeFocusItem.cut()
+            }
+            Action {
+                text: qsTr("Copy")
+                shortcut: StandardKey.Copy
+                enabled: window.editableFocus
+                onTriggered: window.activeFocusItem.copy()
+            }
+            Action {
+                text: qsTr("Paste")
+                shortcut: StandardKey.Paste
+                enabled: window.editableFocus
+                onTriggered: window.activeFocusItem.paste()
+            }
+            MenuSeparator {}
+            Action {
+                text: qsTr("Select All")
+                shortcut: StandardKey.SelectAll
+                enabled: window.editableFocus
+                onTriggered: window.activeFocusItem.selectAll()
+            }
+        }
+        // Window tabbing has no counterpart on Linux desktops: windows are never merged into tabs.
+    }
+}
