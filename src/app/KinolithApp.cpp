@@ -23,6 +23,8 @@ int &preferX11(int &argc)
 
 KinolithApp::KinolithApp(int &argc, char **argv) : m_application(preferX11(argc), argv)
 {
+    // Automatic window tabbing would be switched off here; Linux desktops never merge an
+    // application's windows into tabs on their own.
     QGuiApplication::setApplicationName(QStringLiteral("Kinolith"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Kinolith"));
     QGuiApplication::setOrganizationName(QStringLiteral("Nordvane"));

@@ -7,6 +7,15 @@ namespace {
 
 constexpr int64_t minSide = OutputTransform::minimumOutputSide;
 
+// Truncates value toward zero, no further than cap. Near the top of the int64 range a double can
+// round past what an int64 holds, and rounding may overshoot a sum by a pixel.
+int64_t truncateAtMost(double value, int64_t cap) noexcept
+{
+    if (value >= 9223372036854775808.0) // 2^63
+        return cap;
+    return std::min(int64_t(value), cap);
+}
+
 // Limits a pair of opposite crops so that at least minSide pixels of extent remain, keeping their
 // proportion when together they would take more.
 void limitCropPair(int64_t extent, int64_t &first, int64_t &second) noexcept
@@ -20,13 +29,10 @@ void limitCropPair(int64_t extent, int64_t &first, int64_t &second) noexcept
     first = std::min(first, available);
     second = std::min(second, available);
     // Both are at most available <= INT64_MAX - 8, so compare without forming the sum.
-    if (first > available - second && first + second >= 1) {
+    if (first > available - second) {
         const double k = double(available) / (double(first) + double(second));
-        first = int64_t(k * double(first));
-        second = int64_t(k * double(second));
-        // Double rounding of very large values could overshoot by a pixel or two.
-        first = std::min(first, available);
-        second = std::min(second, available - first);
+        first = truncateAtMost(k * double(first), available);
+        second = truncateAtMost(k * double(second), available - first);
     }
 }
 

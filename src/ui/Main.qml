@@ -44,40 +44,41 @@ ApplicationWindow {
     menuBar: MenuBar {
         Menu {
             title: qsTr("Kinolith")
+            delegate: KLMenuItem {}
             Action {
                 text: qsTr("Quit Kinolith")
-                shortcut: StandardKey.Quit
+                shortcut: "Ctrl+Q"
                 onTriggered: Qt.quit()
             }
         }
         Menu {
             title: qsTr("Edit")
+            delegate: KLMenuItem {}
             Action {
                 text: qsTr("Cut")
-                shortcut: StandardKey.Cut
+                shortcut: "Ctrl+X"
                 enabled: window.editableFocus
                 onTriggered: window.activeFocusItem.cut()
             }
             Action {
                 text: qsTr("Copy")
-                shortcut: StandardKey.Copy
+                shortcut: "Ctrl+C"
                 enabled: window.editableFocus
                 onTriggered: window.activeFocusItem.copy()
             }
             Action {
                 text: qsTr("Paste")
-                shortcut: StandardKey.Paste
+                shortcut: "Ctrl+V"
                 enabled: window.editableFocus
                 onTriggered: window.activeFocusItem.paste()
             }
             MenuSeparator {}
             Action {
                 text: qsTr("Select All")
-                shortcut: StandardKey.SelectAll
+                shortcut: "Ctrl+A"
                 enabled: window.editableFocus
                 onTriggered: window.activeFocusItem.selectAll()
             }
         }
-        // Window tabbing has no counterpart on Linux desktops: windows are never merged into tabs.
     }
 }
