@@ -601,6 +601,29 @@ private Q_SLOTS:
         }
     }
 
+    void stopRightAfterStartCompletesBothInOrder()
+    {
+        XTestWindow window(XTestWindow::Options{});
+        QVERIFY(window.isValid());
+        auto stream = m_service->makeStream(ContentFilter::window(windowWithId(window.id())),
+                                            quietConfiguration());
+        auto collector = std::make_shared<FrameCollector>();
+        QVERIFY(stream->addStreamOutput(
+            collector, StreamOutputType::screen,
+            std::make_shared<SerialQueue>(QStringLiteral("q"), SerialQueue::Priority::normal)));
+        QStringList order;
+        stream->startCapture(
+            [&](std::optional<Error> error) { order << (error ? "start failed" : "started"); });
+        stream->stopCapture(
+            [&](std::optional<Error> error) { order << (error ? "stop failed" : "stopped"); });
+        QVERIFY(QTest::qWaitFor([&] { return order.size() == 2; }, 5000));
+        QCOMPARE(order, QStringList({"started", "stopped"}));
+        const int frames = collector->frameCount();
+        window.touch(2, 2, 0xffffffff);
+        QTest::qWait(100);
+        QCOMPARE(collector->frameCount(), frames);
+    }
+
 private:
     std::shared_ptr<ScreenCaptureService> m_service;
 };
