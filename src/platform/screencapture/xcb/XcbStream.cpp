@@ -287,7 +287,7 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             continue; // the round trip may have queued events: look at them first
         }
         if (dirty && now >= lastFrame + interval && now >= retryAt) {
-            switch (captureFrame(connection, source, pool, cursor)) {
+            switch (captureFrame(connection, source, pool, cursor, now)) {
             case FrameOutcome::delivered:
                 lastFrame = now;
                 dirty = false;
@@ -318,7 +318,7 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
 
 XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection, XcbCaptureSource &source,
                                                 XcbPixelBufferPool &pool,
-                                                const XcbCursorOverlay *cursor)
+                                                const XcbCursorOverlay *cursor, double captureTime)
 {
     const QSize sourceSize = source.size();
     if (sourceSize.isEmpty())
@@ -348,7 +348,7 @@ XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection, XcbCa
     }
     if (!output || !queue)
         return FrameOutcome::delivered; // nobody listens: the frame is done with
-    SampleBuffer sample{std::move(buffer), hostTime()};
+    SampleBuffer sample{std::move(buffer), captureTime};
     queue->async([output = std::move(output), sample = std::move(sample)] {
         output->didOutputSampleBuffer(sample, StreamOutputType::screen);
     });
