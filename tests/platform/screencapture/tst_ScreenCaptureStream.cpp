@@ -189,18 +189,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QRect>("rect");
         QTest::addColumn<bool>("covered");
-        QTest::addRow("in plain view") << QRect(100, 100, 320, 200) << false;
-        QTest::addRow("covered by another window") << QRect(100, 100, 320, 200) << true;
-        QTest::addRow("partly left of the screen") << QRect(-150, 300, 320, 200) << false;
-        QTest::addRow("partly below the screen") << QRect(600, 1000, 320, 200) << false;
+        QTest::addColumn<bool>("argb");
+        QTest::addRow("in plain view") << QRect(100, 100, 320, 200) << false << false;
+        QTest::addRow("covered by another window") << QRect(100, 100, 320, 200) << true << false;
+        QTest::addRow("partly left of the screen") << QRect(-150, 300, 320, 200) << false << false;
+        QTest::addRow("partly below the screen") << QRect(600, 1000, 320, 200) << false << false;
+        // The fourth byte of a translucent visual is alpha, and stays as drawn.
+        QTest::addRow("translucent visual") << QRect(100, 100, 320, 200) << false << true;
     }
 
     void windowIsCapturedWhole()
     {
         QFETCH(QRect, rect);
         QFETCH(bool, covered);
+        QFETCH(bool, argb);
         XTestWindow::Options options;
         options.rect = rect;
+        options.argb = argb;
         XTestWindow window(options);
         QVERIFY(window.isValid());
         std::optional<XTestWindow> cover;
