@@ -87,8 +87,16 @@ void XTestWindow::create(const Options &options)
         m_alpha = 0x80;
         m_colormap = xcb_generate_id(c);
         xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, m_colormap, screen->root, visual);
-        mask |= XCB_CW_BORDER_PIXEL | XCB_CW_COLORMAP;
-        values = {0, 0, m_colormap};
+        mask |= XCB_CW_BORDER_PIXEL;
+        values.push_back(0);
+    }
+    if (options.overrideRedirect) {
+        mask |= XCB_CW_OVERRIDE_REDIRECT;
+        values.push_back(1);
+    }
+    if (options.argb) {
+        mask |= XCB_CW_COLORMAP;
+        values.push_back(m_colormap);
     }
     std::unique_ptr<xcb_generic_error_t, Free> error(xcb_request_check(
         c, xcb_create_window_checked(c, m_depth, window, screen->root, int16_t(m_rect.x()),

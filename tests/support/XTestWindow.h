@@ -23,6 +23,7 @@ public:
         QByteArray wmClassName;      // empty: no WM_CLASS
         std::optional<uint32_t> pid; // _NET_WM_PID
         uint8_t blue = 0x40;
+        bool overrideRedirect = false; // a menu or pop-up: no window manager handles it
         bool argb = false;   // a 32-bit visual whose fourth byte is alpha: the pattern's is 0x80
         bool hidden = false; // _NET_WM_STATE_HIDDEN
         bool desktopType = false; // _NET_WM_WINDOW_TYPE_DESKTOP

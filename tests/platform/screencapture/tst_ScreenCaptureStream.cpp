@@ -267,9 +267,20 @@ private Q_SLOTS:
         XTestWindow later(laterOptions);
         hiddenOptions.rect = QRect(1000, 700, 120, 80);
         XTestWindow laterExcluded(hiddenOptions);
+        // Menus and pop-ups follow their application too.
+        XTestWindow::Options menuOptions = keptOptions;
+        menuOptions.overrideRedirect = true;
+        menuOptions.rect = QRect(1300, 200, 90, 150);
+        menuOptions.blue = 0x55;
+        XTestWindow menu(menuOptions);
+        XTestWindow::Options excludedMenuOptions = hiddenOptions;
+        excludedMenuOptions.overrideRedirect = true;
+        excludedMenuOptions.rect = QRect(1500, 200, 90, 150);
+        XTestWindow excludedMenu(excludedMenuOptions);
         QVERIFY(waitForFrame(*capture.collector, [&](const PixelBuffer &frame) {
             return showsPattern(frame, later, later.rect().topLeft()) &&
-                   pixelAt(frame, 1050, 720) == black;
+                   showsPattern(frame, menu, menu.rect().topLeft()) &&
+                   pixelAt(frame, 1050, 720) == black && pixelAt(frame, 1540, 260) == black;
         }));
         stop(capture);
     }
