@@ -7,10 +7,9 @@
 #include "platform/foundation/SerialQueue.h"
 #include "platform/screencapture/ScreenCaptureError.h"
 #include "platform/screencapture/ScreenCaptureService.h"
+#include "support/XPrivateServer.h"
 #include "support/XTestWindow.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
@@ -514,26 +513,12 @@ private Q_SLOTS:
     void lostXServerEndsTheStream()
     {
         // A server of this test's own, to pull away under the stream.
-        QTemporaryDir runtime;
-        QProcess xvfb;
-        xvfb.setProgram(QStringLiteral("Xvfb"));
-        const QString display =
-            QStringLiteral(":%1").arg(400 + (QCoreApplication::applicationPid() % 500));
-        xvfb.setArguments({display, QStringLiteral("-screen"), QStringLiteral("0"),
-                           QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp"), QStringLiteral("+extension"),
-                           QStringLiteral("COMPOSITE")});
-        xvfb.start();
-        QVERIFY(xvfb.waitForStarted());
-        const QByteArray displayName = display.toLatin1();
-        std::unique_ptr<XTestWindow> window;
-        QVERIFY(QTest::qWaitFor(
-            [&] {
-                window =
-                    std::make_unique<XTestWindow>(XTestWindow::Options{}, displayName.constData());
-                return window->isValid();
-            },
-            5000));
+        XPrivateServer server;
+        QVERIFY(server.isRunning());
+        const QByteArray displayName = server.display();
+        auto window =
+            std::make_unique<XTestWindow>(XTestWindow::Options{}, displayName.constData());
+        QVERIFY(window->isValid());
 
         const QByteArray savedDisplay = qgetenv("DISPLAY");
         qputenv("DISPLAY", displayName);
@@ -543,8 +528,7 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
         QVERIFY(capture.collector->waitForFrames(1));
 
-        xvfb.kill();
-        QVERIFY(xvfb.waitForFinished());
+        server.kill();
         QTest::qWait(300);
         const int framesAfterLoss = capture.collector->frameCount();
         QTest::qWait(200);
