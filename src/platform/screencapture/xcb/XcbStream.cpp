@@ -307,9 +307,16 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             wait = std::max(lastFrame + interval, retryAt) - now;
         if (cursor)
             wait = std::min(wait, nextCursorLook - now);
-        const int timeout = std::isinf(wait) ? -1 : int(std::ceil(std::max(wait, 0.0) * 1000));
+        // Nanoseconds: whole milliseconds would make a 1/60 s cap come out near 58 frames/s.
+        timespec timeout{};
+        if (!std::isinf(wait)) {
+            const double clamped = std::max(wait, 0.0);
+            timeout.tv_sec = time_t(clamped);
+            timeout.tv_nsec = long((clamped - double(timeout.tv_sec)) * 1e9);
+        }
         xcb_flush(c);
-        if (poll(fds, 2, timeout) > 0 && (fds[1].revents & POLLIN)) {
+        if (ppoll(fds, 2, std::isinf(wait) ? nullptr : &timeout, nullptr) > 0 &&
+            (fds[1].revents & POLLIN)) {
             uint64_t count = 0;
             [[maybe_unused]] const auto readBytes = read(m_wakeFd, &count, sizeof count);
         }
