@@ -33,6 +33,8 @@ GlesCommandBuffer::makeRenderCommandEncoder(const GpuRenderPassDescriptor &descr
 
 void GlesCommandBuffer::record(RenderCommand command)
 {
+    if (!m_encoderOpen) // an encoder used after commit() records nothing
+        return;
     std::get<RenderPass>(m_commands.back()).commands.push_back(std::move(command));
 }
 
