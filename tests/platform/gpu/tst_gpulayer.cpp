@@ -171,6 +171,7 @@ private Q_SLOTS:
             {"negative height", {frame.bytes.data(), 16, -1, 64, {}}},
             {"short rows", {frame.bytes.data(), 16, 16, 60, {}}},
             {"rows not whole pixels", {frame.bytes.data(), 16, 15, 66, {}}},
+            {"rows too long to address", {frame.bytes.data(), 16, 1, int64_t(1) << 40, {}}},
             {"wider than the device allows",
              {frame.bytes.data(),
               m_device->maxTextureSize() + 1,

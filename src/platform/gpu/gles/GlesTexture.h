@@ -4,6 +4,7 @@
 #include "../GpuTexture.h"
 
 #include <GLES3/gl3.h>
+#include <limits>
 #include <memory>
 
 class GlesWorker;
@@ -39,7 +40,9 @@ public:
 
     static bool isValidRowLength(int width, int64_t bytesPerRow)
     {
-        return bytesPerRow >= int64_t(width) * 4 && bytesPerRow % 4 == 0;
+        // GL takes the row length in pixels as a GLint.
+        return bytesPerRow >= int64_t(width) * 4 && bytesPerRow % 4 == 0 &&
+               bytesPerRow / 4 <= std::numeric_limits<GLint>::max();
     }
 
 private:
