@@ -128,6 +128,19 @@ private Q_SLOTS:
         QVERIFY(!texture->replaceContents(source.bytes.data(), 64 * 4 + 2));
     }
 
+    void anOwnerKeepsThePixelBufferUntilItIsTaken()
+    {
+        auto frame = std::make_shared<Frame>(GpuTestFrames::pattern(50, 20, 9));
+        const Frame expected = *frame;
+        const std::weak_ptr<Frame> watch = frame;
+        GpuPixelBuffer buffer = frame->pixelBuffer();
+        buffer.keepAlive = std::move(frame); // the caller keeps nothing
+        auto texture = m_cache->textureFromPixelBuffer(std::move(buffer));
+        QVERIFY(texture);
+        QCOMPARE(readBack(*texture, GpuRowOrder::firstRowFirst).bytes, expected.bytes);
+        QVERIFY(watch.expired()); // let go once the pixels were taken
+    }
+
     void textureCacheReusesReleasedTexturesOfTheSameSize()
     {
         m_cache->flush();
