@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SessionPreviewItem.h"
+
+#include "engine/CaptureSession.h"
+
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGTexture>
+#include <memory>
+
+SessionPreviewItem::SessionPreviewItem(QQuickItem *parent) : QQuickItem(parent)
+{
+    setFlag(ItemHasContents, true);
+}
+
+SessionPreviewItem::~SessionPreviewItem() = default;
+
+void SessionPreviewItem::setSession(CaptureSession *session)
+{
+    if (m_session == session)
+        return;
+    disconnect(m_imageConnection);
+    m_session = session;
+    if (session) {
+        m_imageConnection = connect(session, &CaptureSession::previewImageChanged, this,
+                                    &SessionPreviewItem::imageChanged);
+    }
+    Q_EMIT sessionChanged();
+    imageChanged();
+}
+
+void SessionPreviewItem::imageChanged()
+{
+    const QImage *image = m_session ? &m_session->previewImage() : nullptr;
+    const bool hasImage = image && !image->isNull();
+    m_imageSize = hasImage ? image->size() : QSize();
+    m_textureDirty = true;
+    updatePaintedRect();
+    if (hasImage != m_hasImage) {
+        m_hasImage = hasImage;
+        Q_EMIT hasImageChanged();
+    }
+    update();
+}
+
+void SessionPreviewItem::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
+{
+    QQuickItem::geometryChange(newGeometry, oldGeometry);
+    if (newGeometry.size() != oldGeometry.size()) {
+        updatePaintedRect();
+        update();
+    }
+}
+
+void SessionPreviewItem::updatePaintedRect()
+{
+    QRectF rect;
+    if (m_imageSize.isValid() && width() > 0 && height() > 0) {
+        const QSizeF fitted = QSizeF(m_imageSize).scaled(size(), Qt::KeepAspectRatio);
+        rect = QRectF(QPointF((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                      fitted);
+    }
+    if (rect != m_paintedRect) {
+        m_paintedRect = rect;
+        Q_EMIT paintedRectChanged();
+    }
+}
+
+QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    auto *node = static_cast<QSGImageNode *>(oldNode);
+    if (!m_hasImage || !m_session || m_paintedRect.isEmpty()) {
+        delete node;
+        return nullptr;
+    }
+    if (!node) {
+        node = window()->createImageNode();
+        node->setOwnsTexture(true);
+        node->setFiltering(QSGTexture::Linear);
+        node->setMipmapFiltering(QSGTexture::Linear);
+        // Previews arrive with their first row at the bottom of the picture.
+        node->setTextureCoordinatesTransform(QSGImageNode::MirrorVertically);
+        m_textureDirty = true;
+    }
+    if (m_textureDirty) {
+        // Mipmaps keep a large frame legible when it is drawn a few hundred points wide.
+        std::unique_ptr<QSGTexture> texture(window()->createTextureFromImage(
+            m_session->previewImage(), QQuickWindow::TextureHasMipmaps));
+        // The node owns its texture; while it is handed the new one it must not free the old one
+        // itself, which is freed here once replaced.
+        std::unique_ptr<QSGTexture> old(node->texture());
+        node->setOwnsTexture(false);
+        node->setTexture(texture.release());
+        node->setOwnsTexture(true);
+        m_textureDirty = false;
+    }
+    node->setRect(m_paintedRect);
+    return node;
+}
