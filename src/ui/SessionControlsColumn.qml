@@ -190,10 +190,10 @@ ColumnLayout {
                     const add = (title, list, entryText, choose) => {
                         if (!list || list.length === 0)
                             return
-                        const submenu = submenuComponent.createObject(null, { title: title })
+                        const submenu = submenuComponent.createObject(sourceMenu, { title: title })
                         for (let i = 0; i < list.length; ++i) {
                             const item = list[i]
-                            submenu.addItem(entryComponent.createObject(submenu, {
+                            submenu.addAction(entryComponent.createObject(submenu, {
                                 text: entryText(item), choose: () => choose(item)
                             }))
                         }
@@ -226,14 +226,14 @@ ColumnLayout {
             }
             Component {
                 id: entryComponent
-                MenuItem {
+                Action {
                     property var choose
                     onTriggered: choose()
                 }
             }
         }
 
-        ComboBox {
+        KLMenuPicker {
             id: syphonSourcePicker
             objectName: "syphonSourcePicker"
             visible: column.isSyphon
@@ -261,7 +261,7 @@ ColumnLayout {
         }
 
         RowLabel { width_: 72; text: qsTr("Resolution") }
-        ComboBox {
+        KLMenuPicker {
             id: resolutionPicker
             objectName: "resolutionPicker"
             Layout.maximumWidth: 130

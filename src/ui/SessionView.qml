@@ -153,8 +153,13 @@ KLCardStyle {
                 id: previewColumn
                 Layout.alignment: Qt.AlignTop
                 session: card.session
-                showModifySheet: card.showModifySheet
+                // Two ways: the column sets it to open the sheet, the sheet clears the card's.
                 onShowModifySheetChanged: card.showModifySheet = showModifySheet
+            }
+            Binding {
+                target: previewColumn
+                property: "showModifySheet"
+                value: card.showModifySheet
             }
         }
     }

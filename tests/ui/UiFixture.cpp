@@ -53,6 +53,8 @@ bool UiFixture::load()
 {
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     m_engine = std::make_unique<QQmlApplicationEngine>();
+    // The module lives at qrc:/Kinolith; QML written here imports it from there.
+    m_engine->addImportPath(QStringLiteral("qrc:/"));
     m_engine->load(QUrl(QStringLiteral("qrc:/Kinolith/Main.qml")));
     if (m_engine->rootObjects().size() != 1)
         return false;
@@ -83,7 +85,8 @@ QQuickItem *UiFixture::makeCard(CaptureSession *session)
         return nullptr;
     }
     object.release();
-    QQuickItem *content = m_window->contentItem();
+    // The application window's content area, below its menu bar.
+    auto *content = m_window->property("contentItem").value<QQuickItem *>();
     card->setParentItem(content);
     card->setX(16);
     card->setY(16);
