@@ -262,6 +262,7 @@ Rectangle {
                     id: preview
                     objectName: "previewImage"
                     anchors.fill: parent
+                    radius: 12
                     session: sheet.session
                 }
                 Rectangle {

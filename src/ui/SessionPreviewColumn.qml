@@ -53,6 +53,7 @@ ColumnLayout {
             id: preview
             objectName: "previewImage"
             anchors.fill: parent
+            radius: 8
             session: column.session
         }
         Rectangle {

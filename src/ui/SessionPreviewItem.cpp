@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SessionPreviewItem.h"
 
+#include "PreviewNode.h"
 #include "engine/CaptureSession.h"
 
 #include <QQuickWindow>
@@ -66,34 +67,38 @@ void SessionPreviewItem::updatePaintedRect()
     }
 }
 
+void SessionPreviewItem::setRadius(qreal radius)
+{
+    if (qFuzzyCompare(radius, m_radius))
+        return;
+    m_radius = radius;
+    m_geometryDirty = true;
+    Q_EMIT radiusChanged();
+    update();
+}
+
 QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
-    auto *node = static_cast<QSGImageNode *>(oldNode);
+    auto *node = static_cast<PreviewNode *>(oldNode);
     if (!m_hasImage || !m_session || m_paintedRect.isEmpty()) {
         delete node;
         return nullptr;
     }
     if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Linear);
-        node->setMipmapFiltering(QSGTexture::Linear);
-        // Previews arrive with their first row at the bottom of the picture.
-        node->setTextureCoordinatesTransform(QSGImageNode::MirrorVertically);
+        node = new PreviewNode;
         m_textureDirty = true;
+        m_geometryDirty = true;
     }
     if (m_textureDirty) {
         // Mipmaps keep a large frame legible when it is drawn a few hundred points wide.
-        std::unique_ptr<QSGTexture> texture(window()->createTextureFromImage(
-            m_session->previewImage(), QQuickWindow::TextureHasMipmaps));
-        // The node owns its texture; while it is handed the new one it must not free the old one
-        // itself, which is freed here once replaced.
-        std::unique_ptr<QSGTexture> old(node->texture());
-        node->setOwnsTexture(false);
-        node->setTexture(texture.release());
-        node->setOwnsTexture(true);
+        node->setTexture(std::unique_ptr<QSGTexture>(window()->createTextureFromImage(
+            m_session->previewImage(), QQuickWindow::TextureHasMipmaps)));
         m_textureDirty = false;
     }
-    node->setRect(m_paintedRect);
+    if (m_geometryDirty || node->paintedRect() != m_paintedRect ||
+        node->bounds() != boundingRect()) {
+        node->setShape(boundingRect(), m_radius, m_paintedRect);
+        m_geometryDirty = false;
+    }
     return node;
 }

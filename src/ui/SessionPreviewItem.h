@@ -23,6 +23,8 @@ class SessionPreviewItem : public QQuickItem
     Q_PROPERTY(bool hasImage READ hasImage NOTIFY hasImageChanged)
     // The size of the image on screen, inside the item (0 × 0 without an image).
     Q_PROPERTY(QRectF paintedRect READ paintedRect NOTIFY paintedRectChanged)
+    // The image is clipped to the item's rectangle rounded by this radius.
+    Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged)
 
 public:
     explicit SessionPreviewItem(QQuickItem *parent = nullptr);
@@ -32,11 +34,14 @@ public:
     void setSession(CaptureSession *session);
     bool hasImage() const { return m_hasImage; }
     QRectF paintedRect() const { return m_paintedRect; }
+    qreal radius() const { return m_radius; }
+    void setRadius(qreal radius);
 
 Q_SIGNALS:
     void sessionChanged();
     void hasImageChanged();
     void paintedRectChanged();
+    void radiusChanged();
 
 protected:
     QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *data) override;
@@ -52,6 +57,8 @@ private:
     QMetaObject::Connection m_imageConnection;
     QSize m_imageSize;
     QRectF m_paintedRect;
+    qreal m_radius = 0;
+    bool m_geometryDirty = true;
     bool m_hasImage = false;
     bool m_textureDirty = false;
 };

@@ -389,6 +389,16 @@ private Q_SLOTS:
         QCOMPARE(pixel(140, 120), QColor(Qt::red));
         // The free band is not painted black: the card shows through.
         QVERIFY(pixel(140, 5).lightness() > 10);
+
+        // A frame of the thumbnail's own shape fills it, but not its rounded corners.
+        QImage filling(280, 160, QImage::Format_RGBA8888);
+        filling.fill(Qt::green);
+        session->setPreviewImage(filling);
+        QCOMPARE(pixel(3, 80), QColor(Qt::green));
+        QCOMPARE(pixel(140, 157), QColor(Qt::green));
+        QVERIFY(pixel(1, 1).green() < 100);
+        QVERIFY(pixel(278, 158).green() < 100);
+
         session->setPreviewImage(QImage());
         QVERIFY(find(card, "previewPlaceholder")->isVisible());
         QCOMPARE(pixel(140, 40), QColor(Qt::black));
