@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SessionPreviewItem.h"
 
-#include "PreviewNode.h"
+#include "RoundedTextureNode.h"
 #include "engine/CaptureSession.h"
 
 #include <QQuickWindow>
@@ -79,13 +79,13 @@ void SessionPreviewItem::setRadius(qreal radius)
 
 QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
-    auto *node = static_cast<PreviewNode *>(oldNode);
+    auto *node = static_cast<RoundedTextureNode *>(oldNode);
     if (!m_hasImage || !m_session || m_paintedRect.isEmpty()) {
         delete node;
         return nullptr;
     }
     if (!node) {
-        node = new PreviewNode;
+        node = new RoundedTextureNode(true);
         m_textureDirty = true;
         m_geometryDirty = true;
     }

@@ -95,6 +95,24 @@ QQuickItem *UiFixture::makeCard(CaptureSession *session)
     return card;
 }
 
+QQuickItem *UiFixture::makeContentView()
+{
+    QQmlComponent component(m_engine.get(), QUrl(QStringLiteral("qrc:/Kinolith/ContentView.qml")));
+    std::unique_ptr<QObject> object(component.createWithInitialProperties(
+        {{QStringLiteral("manager"), QVariant::fromValue<QObject *>(m_manager.get())}}));
+    auto *view = qobject_cast<QQuickItem *>(object.get());
+    if (!view) {
+        std::fprintf(stderr, "%s\n", qPrintable(component.errorString()));
+        return nullptr;
+    }
+    object.release();
+    auto *content = m_window->property("contentItem").value<QQuickItem *>();
+    view->setParentItem(content);
+    view->setSize(content->size());
+    m_cards.emplace_back(view);
+    return view;
+}
+
 void UiFixture::clearCards()
 {
     m_cards.clear();

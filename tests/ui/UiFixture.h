@@ -41,6 +41,9 @@ public:
     // owns it.
     QQuickItem *makeCard(CaptureSession *session);
     void clearCards();
+    // The window's content view over the stand-in manager, filling the main window's content
+    // area. The fixture owns it.
+    QQuickItem *makeContentView();
 
 private:
     SessionFactory m_factory;

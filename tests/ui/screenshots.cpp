@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saves pictures of a session card with every control showing (running, live, custom size, a
-// preview) and of its output sheet, for review against the intended layout. Run by
-// scripts/screenshots; the first argument is the folder to write to.
+// preview), of its output sheet and of the main window's content, for review against the intended
+// layout. Run by scripts/screenshots; the first argument is the folder to write to.
 #include "UiFixture.h"
 
 #include <QDir>
@@ -100,5 +100,17 @@ int main(int argc, char **argv)
     session->setPreviewImage(QImage());
     QTest::qWait(300);
     ok = save(sheet->grabWindow(), dir, QStringLiteral("modify-sheet-no-preview.png")) && ok;
+
+    // The whole window: the running session and a stopped one.
+    card->setProperty("showModifySheet", false);
+    QTest::qWait(100);
+    fixture.clearCards();
+    session->setPreviewImage(orientationPattern(1920, 1080));
+    manager->setProperty("sessions", QVariantList{QVariant::fromValue<QObject *>(session),
+                                                  QVariant::fromValue<QObject *>(stopped)});
+    if (!fixture.makeContentView())
+        return 1;
+    QTest::qWait(300);
+    ok = save(window->grabWindow(), dir, QStringLiteral("main-window.png")) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "PreviewNode.h"
+#include "RoundedTextureNode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +13,10 @@ constexpr int outlinePoints = 4 * (arcSegments + 1);
 
 } // namespace
 
-PreviewNode::PreviewNode()
+RoundedTextureNode::RoundedTextureNode(bool firstRowAtBottom)
     : m_geometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 1 + outlinePoints,
-                 3 * outlinePoints, QSGGeometry::UnsignedShortType)
+                 3 * outlinePoints, QSGGeometry::UnsignedShortType),
+      m_firstRowAtBottom(firstRowAtBottom)
 {
     m_geometry.setDrawingMode(QSGGeometry::DrawTriangles);
     setGeometry(&m_geometry);
@@ -36,9 +37,9 @@ PreviewNode::PreviewNode()
     }
 }
 
-PreviewNode::~PreviewNode() = default;
+RoundedTextureNode::~RoundedTextureNode() = default;
 
-void PreviewNode::setTexture(std::unique_ptr<QSGTexture> texture)
+void RoundedTextureNode::setTexture(std::unique_ptr<QSGTexture> texture)
 {
     m_material.setTexture(texture.get());
     m_opaqueMaterial.setTexture(texture.get());
@@ -46,21 +47,22 @@ void PreviewNode::setTexture(std::unique_ptr<QSGTexture> texture)
     markDirty(DirtyMaterial);
 }
 
-void PreviewNode::setShape(const QRectF &bounds, qreal radius, const QRectF &painted)
+void RoundedTextureNode::setShape(const QRectF &bounds, qreal radius, const QRectF &painted)
 {
     m_bounds = bounds;
     m_painted = painted;
     const qreal r = std::clamp(radius, 0.0, std::min(bounds.width(), bounds.height()) / 2);
 
-    // Texture coordinates of a point of the painted rectangle; v runs upwards, so that the
-    // image's first row lies at the bottom.
+    // Texture coordinates of a point of the painted rectangle; v runs upwards when the image's
+    // first row lies at the bottom.
     const auto vertex = [&](QSGGeometry::TexturedPoint2D &v, qreal x, qreal y) {
         // The outline of the rounded bounds, clamped into the painted rectangle, is the outline
         // of their intersection: both are convex with axis-parallel sides.
         x = std::clamp(x, painted.left(), painted.right());
         y = std::clamp(y, painted.top(), painted.bottom());
+        const qreal down = (y - painted.top()) / painted.height();
         v.set(float(x), float(y), float((x - painted.left()) / painted.width()),
-              float(1.0 - (y - painted.top()) / painted.height()));
+              float(m_firstRowAtBottom ? 1.0 - down : down));
     };
 
     QSGGeometry::TexturedPoint2D *points = m_geometry.vertexDataAsTexturedPoint2D();

@@ -8,14 +8,14 @@
 #include <QSGTextureMaterial>
 #include <memory>
 
-// The scene-graph node of a preview: a texture drawn into a rectangle with its rows upside down
-// (the first row at the bottom), clipped to a rounded rectangle. Lives on the render thread and
-// owns its texture.
-class PreviewNode : public QSGGeometryNode
+// A texture drawn into a rectangle, clipped to a rounded rectangle; with firstRowAtBottom (as
+// previews arrive), its rows are drawn upside down. Lives on the render thread and owns its
+// texture.
+class RoundedTextureNode : public QSGGeometryNode
 {
 public:
-    PreviewNode();
-    ~PreviewNode() override;
+    explicit RoundedTextureNode(bool firstRowAtBottom);
+    ~RoundedTextureNode() override;
 
     void setTexture(std::unique_ptr<QSGTexture> texture);
     // The image fills `painted`; what shows of it is the part inside `bounds` rounded by `radius`.
@@ -31,4 +31,5 @@ private:
     std::unique_ptr<QSGTexture> m_texture;
     QRectF m_bounds;
     QRectF m_painted;
+    const bool m_firstRowAtBottom;
 };
