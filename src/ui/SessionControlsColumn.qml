@@ -213,8 +213,10 @@ ColumnLayout {
                 }
 
                 onAboutToShow: rebuild()
+                delegate: KLMenuItem {}
 
-                MenuItem {
+                // The heading: always disabled, no action.
+                KLMenuItem {
                     text: qsTr("Select a source\u2026")
                     enabled: false
                 }
@@ -222,7 +224,9 @@ ColumnLayout {
             }
             Component {
                 id: submenuComponent
-                Menu {}
+                Menu {
+                    delegate: KLMenuItem {}
+                }
             }
             Component {
                 id: entryComponent

@@ -108,9 +108,37 @@ int main(int argc, char **argv)
     session->setPreviewImage(orientationPattern(1920, 1080));
     manager->setProperty("sessions", QVariantList{QVariant::fromValue<QObject *>(session),
                                                   QVariant::fromValue<QObject *>(stopped)});
-    if (!fixture.makeContentView())
+    QQuickItem *view = fixture.makeContentView();
+    if (!view)
         return 1;
     QTest::qWait(300);
     ok = save(window->grabWindow(), dir, QStringLiteral("main-window.png")) && ok;
+
+    // The dark menus: the stopped card's source menu, then its resolution picker.
+    manager->setProperty("applications", QVariantList{QVariantMap{{"processID", 42},
+                                                                  {"applicationName", "Editor"}}});
+    QQuickItem *list = view->findChild<QQuickItem *>(QStringLiteral("sessionList"));
+    QQuickItem *stoppedItem = nullptr;
+    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, stoppedItem),
+                              Q_ARG(int, 1));
+    const auto clickOn = [&](const char *name) {
+        QQuickItem *item =
+            stoppedItem ? stoppedItem->findChild<QQuickItem *>(QLatin1String(name)) : nullptr;
+        if (!item)
+            return false;
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
+        return true;
+    };
+    if (!clickOn("windowSourceMenu"))
+        return 1;
+    QTest::qWait(300);
+    ok = save(window->grabWindow(), dir, QStringLiteral("source-menu.png")) && ok;
+    QTest::keyClick(window, Qt::Key_Escape);
+    QTest::qWait(200);
+    if (!clickOn("resolutionPicker"))
+        return 1;
+    QTest::qWait(300);
+    ok = save(window->grabWindow(), dir, QStringLiteral("resolution-picker.png")) && ok;
     return ok ? 0 : 1;
 }
