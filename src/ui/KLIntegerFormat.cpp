@@ -3,9 +3,9 @@
 
 #include <QLocale>
 
-QString KLIntegerFormat::format(qint64 value)
+QString KLIntegerFormat::format(double value)
 {
-    return QLocale().toString(value);
+    return QLocale().toString(value, 'f', 0);
 }
 
 QVariant KLIntegerFormat::parse(const QString &text)

@@ -19,8 +19,9 @@ class KLIntegerFormat : public QObject
 public:
     using QObject::QObject;
 
-    // The value with the locale's digit grouping.
-    Q_INVOKABLE static QString format(qint64 value);
+    // The value with the locale's digit grouping. It arrives as QML's number (a double), which
+    // holds every integer up to 2^53 exactly.
+    Q_INVOKABLE static QString format(double value);
     // The integer the text spells in the locale's format, with or without grouping and surrounding
     // spaces; undefined when the text is not such an integer (empty, fractional), or when its
     // magnitude is beyond 2^53 - 1, where QML's numbers stop being exact.

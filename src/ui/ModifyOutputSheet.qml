@@ -45,16 +45,14 @@ Rectangle {
         required property string key
         readonly property var value: sheet.session[key]
 
+        // A value typed but not yet committed counts first.
         function stepUp() {
             field.commit()
-            const v = sheet.session[key]
-            // The largest crop stays where it is rather than wrap.
-            if (v < Number.MAX_SAFE_INTEGER)
-                sheet.session[key] = v + 1
+            KLIntegerStepper.stepUp(sheet.session, key)
         }
         function stepDown() {
             field.commit()
-            sheet.session[key] = Math.max(0, sheet.session[key] - 1)
+            KLIntegerStepper.stepDown(sheet.session, key)
         }
 
         objectName: "crop_" + key

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -760,6 +761,17 @@ private Q_SLOTS:
         click(find(top, "stepDown"));
         QCOMPARE(session->cropTopPx(), 0);
         typeWithoutCommit(field, QStringLiteral("-5"));
+        click(find(top, "stepDown"));
+        QCOMPARE(session->cropTopPx(), 0);
+
+        // The ends of the 64-bit range step without wrapping or losing the exact value.
+        constexpr qint64 largest = std::numeric_limits<qint64>::max();
+        session->setCropTopPx(largest);
+        click(find(top, "stepUp"));
+        QCOMPARE(session->cropTopPx(), largest);
+        click(find(top, "stepDown"));
+        QCOMPARE(session->cropTopPx(), largest - 1);
+        session->setCropTopPx(std::numeric_limits<qint64>::min());
         click(find(top, "stepDown"));
         QCOMPARE(session->cropTopPx(), 0);
 
