@@ -683,6 +683,8 @@ private Q_SLOTS:
         QQuickItem *card = m_fixture.makeCard(session);
         QQuickWindow *sheet = openSheet(card);
         QVERIFY(sheet);
+        // Keys go to the active window: the sheet takes the keyboard when it opens.
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
         QTest::keyClick(sheet, Qt::Key_Escape);
         QCOMPARE(card->property("showModifySheet").toBool(), false);
         QTRY_VERIFY(!sheetOf(card));
