@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "XcbPixelBuffer.h"
+#include "platform/foundation/Error.h"
+#include "platform/screencapture/ContentFilter.h"
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <xcb/damage.h>
+#include <xcb/xcb.h>
+
+#include <memory>
+
+namespace ScreenCapture {
+
+class XcbConnection;
+
+// What one content filter captures, read from the X server on the stream's capture thread, over
+// the stream's own connection. Subclasses: one per filter form.
+class XcbCaptureSource
+{
+public:
+    enum class EventResult {
+        ignored,
+        changed, // the picture (or its size) changed: worth a new frame
+        ended,   // the source is gone for good: the stream ends
+    };
+
+    // A source for filter; fails when what the filter names is gone or cannot be captured.
+    static Expected<std::unique_ptr<XcbCaptureSource>> make(XcbConnection &connection,
+                                                            const ContentFilter &filter);
+    virtual ~XcbCaptureSource();
+    XcbCaptureSource(const XcbCaptureSource &) = delete;
+    XcbCaptureSource &operator=(const XcbCaptureSource &) = delete;
+
+    virtual EventResult handleEvent(const xcb_generic_event_t &event) = 0;
+
+    // The source's size now: the frame size when the configuration sets none. Empty while there
+    // is nothing to capture (an unmapped window).
+    virtual QSize size() const = 0;
+    // The source's top-left corner in root coordinates, for drawing the pointer.
+    virtual QPoint origin() const = 0;
+
+    // The current picture, read into frame directly when it has the source's size and the source
+    // can do that, else into a staging image of the source's size. Null when nothing could be
+    // read (the window went away meanwhile); the next change tries again.
+    struct Picture
+    {
+        pixman_image_t *image = nullptr;
+        bool inFrame = false; // image is frame's own, and its alpha is settled
+        bool opaque = true;   // the fourth byte is undefined: read it as 255
+    };
+    virtual Picture read(XcbPixelBuffer &frame) = 0;
+
+protected:
+    explicit XcbCaptureSource(XcbConnection &connection) : m_connection(connection) {}
+
+    // A damage object reporting when drawable turns from clean to damaged, or 0 without DAMAGE.
+    xcb_damage_damage_t createDamage(xcb_drawable_t drawable);
+    // True for a DamageNotify of damage, which is then cleared to hear of the next change.
+    bool takeDamage(const xcb_generic_event_t &event, xcb_damage_damage_t damage);
+    // A staging image of size, reusing *staging when it has that size already.
+    XcbPixelBuffer *staging(std::shared_ptr<XcbPixelBuffer> &staging, QSize size);
+    void dropStaging(std::shared_ptr<XcbPixelBuffer> &staging);
+
+    XcbConnection &m_connection;
+};
+
+} // namespace ScreenCapture
