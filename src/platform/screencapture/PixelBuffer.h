@@ -28,8 +28,7 @@ public:
 protected:
     PixelBuffer(uint8_t *data, int width, int height, size_t bytesPerRow)
         : m_data(data), m_width(width), m_height(height), m_bytesPerRow(bytesPerRow)
-    {
-    }
+    {}
 
 private:
     uint8_t *const m_data;

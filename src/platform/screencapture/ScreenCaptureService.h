@@ -5,7 +5,6 @@
 #include "ShareableContent.h"
 #include "Stream.h"
 #include "StreamConfiguration.h"
-
 #include "platform/foundation/Error.h"
 
 #include <functional>

@@ -12,9 +12,9 @@ namespace ScreenCapture {
 // What can be captured at the moment it was asked for.
 struct ShareableContent
 {
-    std::vector<Display> displays;         // in the display server's order
+    std::vector<Display> displays;                // in the display server's order
     std::vector<RunningApplication> applications; // one per process owning a window
-    std::vector<Window> windows;           // front-most first
+    std::vector<Window> windows;                  // front-most first
 
     // The options of a content query.
     struct Options

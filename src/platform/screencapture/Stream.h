@@ -2,7 +2,6 @@
 #pragma once
 
 #include "StreamOutput.h"
-
 #include "platform/foundation/Error.h"
 
 #include <functional>

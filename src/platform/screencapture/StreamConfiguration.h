@@ -13,12 +13,12 @@ enum class PixelFormat : uint32_t {
 // the cursor is shown, frames come as fast as the source changes, at the source's own size.
 struct StreamConfiguration
 {
-    bool capturesAudio = false;  // no audio is ever captured; true is refused at start
-    bool showsCursor = true;     // draw the pointer into the frames
+    bool capturesAudio = false; // no audio is ever captured; true is refused at start
+    bool showsCursor = true;    // draw the pointer into the frames
     PixelFormat pixelFormat = PixelFormat::bgra;
-    int queueDepth = 8;          // pixel buffers a consumer may hold at once (1 to 16)
+    int queueDepth = 8;                // pixel buffers a consumer may hold at once (1 to 16)
     double minimumFrameInterval = 0.0; // seconds between two frames at least; 0: no cap
-    int width = 0;               // frame size in pixels; 0 or less: the source's own size
+    int width = 0;                     // frame size in pixels; 0 or less: the source's own size
     int height = 0;
 };
 

@@ -4,7 +4,6 @@
 #include "RunningApplication.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 

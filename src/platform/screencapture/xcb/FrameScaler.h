@@ -3,7 +3,6 @@
 
 #include <QRect>
 #include <QSize>
-
 #include <pixman.h>
 
 namespace ScreenCapture {

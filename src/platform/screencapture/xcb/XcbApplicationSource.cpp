@@ -5,10 +5,9 @@
 #include "XcbReply.h"
 #include "platform/screencapture/ScreenCaptureError.h"
 
+#include <algorithm>
 #include <xcb/composite.h>
 #include <xcb/randr.h>
-
-#include <algorithm>
 
 namespace ScreenCapture {
 
@@ -60,8 +59,7 @@ XcbApplicationSource::XcbApplicationSource(XcbConnection &connection, uint32_t d
                                            QRect rect, std::set<int32_t> excludedPids)
     : XcbCaptureSource(connection), m_displayID(displayID), m_rect(rect),
       m_excludedPids(std::move(excludedPids))
-{
-}
+{}
 
 XcbApplicationSource::~XcbApplicationSource()
 {
@@ -122,8 +120,8 @@ void XcbApplicationSource::nameWindowPixmap(Tracked &tracked)
 void XcbApplicationSource::refreshWindows()
 {
     m_windowsStale = false;
-    std::vector<XcbWindowInfo> infos = XcbWindowList::describe(
-        m_connection, XcbWindowList::clientWindows(m_connection), false);
+    std::vector<XcbWindowInfo> infos =
+        XcbWindowList::describe(m_connection, XcbWindowList::clientWindows(m_connection), false);
     std::vector<Tracked> next;
     next.reserve(infos.size());
     xcb_connection_t *c = m_connection.get();
@@ -228,10 +226,10 @@ XcbCaptureSource::Picture XcbApplicationSource::read(XcbPixelBuffer &frame)
         if (!image)
             continue;
         const QPoint inside = visible.topLeft() - windowRect.topLeft();
-        parts.push_back({&tracked, visible,
-                         image->requestRead(m_connection, tracked.pixmap,
-                                            inside.x() + tracked.border,
-                                            inside.y() + tracked.border)});
+        parts.push_back(
+            {&tracked, visible,
+             image->requestRead(m_connection, tracked.pixmap, inside.x() + tracked.border,
+                                inside.y() + tracked.border)});
     }
 
     static const pixman_color_t black{0, 0, 0, 0xffff};

@@ -10,7 +10,7 @@
 namespace ScreenCapture {
 
 Expected<std::unique_ptr<XcbCaptureSource>> XcbCaptureSource::make(XcbConnection &connection,
-                                                                    const ContentFilter &filter)
+                                                                   const ContentFilter &filter)
 {
     switch (filter.kind()) {
     case ContentFilter::Kind::display:
@@ -37,7 +37,8 @@ xcb_damage_damage_t XcbCaptureSource::createDamage(xcb_drawable_t drawable)
 
 bool XcbCaptureSource::takeDamage(const xcb_generic_event_t &event, xcb_damage_damage_t damage)
 {
-    if (!damage || (event.response_type & 0x7f) != m_connection.damageEventBase() + XCB_DAMAGE_NOTIFY)
+    if (!damage ||
+        (event.response_type & 0x7f) != m_connection.damageEventBase() + XCB_DAMAGE_NOTIFY)
         return false;
     const auto &notify = reinterpret_cast<const xcb_damage_notify_event_t &>(event);
     if (notify.damage != damage)

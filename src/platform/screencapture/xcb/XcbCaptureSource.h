@@ -8,11 +8,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
-
+#include <memory>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
-
-#include <memory>
 
 namespace ScreenCapture {
 

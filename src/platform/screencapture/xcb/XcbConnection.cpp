@@ -4,14 +4,13 @@
 #include "XcbReply.h"
 #include "platform/screencapture/ScreenCaptureError.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 #include <xcb/randr.h>
 #include <xcb/shm.h>
 #include <xcb/xfixes.h>
-
-#include <cstdlib>
-#include <cstring>
 
 namespace ScreenCapture {
 
@@ -53,8 +52,7 @@ Expected<std::unique_ptr<XcbConnection>> XcbConnection::open()
 
 XcbConnection::XcbConnection(xcb_connection_t *connection, xcb_screen_t *screen)
     : m_connection(connection), m_screen(screen)
-{
-}
+{}
 
 XcbConnection::~XcbConnection()
 {
@@ -73,14 +71,26 @@ void XcbConnection::initialise()
     xcb_prefetch_extension_data(c, &xcb_randr_id);
 
     static const char *const atomNames[] = {
-        "_NET_CLIENT_LIST_STACKING", "_NET_CLIENT_LIST",     "_NET_WM_NAME",
-        "UTF8_STRING",               "_NET_WM_PID",          "_NET_WM_STATE",
-        "_NET_WM_STATE_HIDDEN",      "_NET_WM_WINDOW_TYPE",  "_NET_WM_WINDOW_TYPE_DESKTOP",
+        "_NET_CLIENT_LIST_STACKING",
+        "_NET_CLIENT_LIST",
+        "_NET_WM_NAME",
+        "UTF8_STRING",
+        "_NET_WM_PID",
+        "_NET_WM_STATE",
+        "_NET_WM_STATE_HIDDEN",
+        "_NET_WM_WINDOW_TYPE",
+        "_NET_WM_WINDOW_TYPE_DESKTOP",
     };
     xcb_atom_t *const atomSlots[] = {
-        &m_atoms.netClientListStacking, &m_atoms.netClientList,   &m_atoms.netWmName,
-        &m_atoms.utf8String,            &m_atoms.netWmPid,        &m_atoms.netWmState,
-        &m_atoms.netWmStateHidden,      &m_atoms.netWmWindowType, &m_atoms.netWmWindowTypeDesktop,
+        &m_atoms.netClientListStacking,
+        &m_atoms.netClientList,
+        &m_atoms.netWmName,
+        &m_atoms.utf8String,
+        &m_atoms.netWmPid,
+        &m_atoms.netWmState,
+        &m_atoms.netWmStateHidden,
+        &m_atoms.netWmWindowType,
+        &m_atoms.netWmWindowTypeDesktop,
     };
     constexpr size_t atomCount = std::size(atomNames);
     xcb_intern_atom_cookie_t atomCookies[atomCount];
@@ -160,7 +170,8 @@ std::vector<XcbMonitor> XcbConnection::monitors() const
         }
     }
     if (result.empty())
-        result.push_back({root(), QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels)});
+        result.push_back(
+            {root(), QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels)});
     return result;
 }
 

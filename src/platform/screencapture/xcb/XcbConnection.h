@@ -4,12 +4,10 @@
 #include "platform/foundation/Error.h"
 
 #include <QRect>
-
-#include <xcb/xcb.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
+#include <xcb/xcb.h>
 
 namespace ScreenCapture {
 

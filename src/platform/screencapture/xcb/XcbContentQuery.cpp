@@ -5,7 +5,6 @@
 #include "XcbWindowList.h"
 
 #include <QFile>
-
 #include <algorithm>
 #include <map>
 
@@ -54,8 +53,9 @@ ShareableContent XcbContentQuery::read(const XcbConnection &connection,
 
     for (const XcbWindowInfo &info : infos) {
         const bool onAMonitor =
-            std::any_of(monitors.begin(), monitors.end(),
-                        [&](const XcbMonitor &monitor) { return monitor.rect.intersects(info.rect); });
+            std::any_of(monitors.begin(), monitors.end(), [&](const XcbMonitor &monitor) {
+                return monitor.rect.intersects(info.rect);
+            });
         Window window;
         window.windowID = info.id;
         window.title = info.title;

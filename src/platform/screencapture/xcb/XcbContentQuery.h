@@ -12,7 +12,8 @@ class XcbConnection;
 class XcbContentQuery
 {
 public:
-    static ShareableContent read(const XcbConnection &connection, ShareableContent::Options options);
+    static ShareableContent read(const XcbConnection &connection,
+                                 ShareableContent::Options options);
 };
 
 } // namespace ScreenCapture

@@ -4,9 +4,8 @@
 #include "XcbConnection.h"
 #include "XcbReply.h"
 
-#include <xcb/xfixes.h>
-
 #include <algorithm>
+#include <xcb/xfixes.h>
 
 namespace ScreenCapture {
 
@@ -28,8 +27,8 @@ bool XcbCursorOverlay::update(XcbConnection &connection)
         return changed;
     }
     const QPoint topLeft(reply->x - reply->xhot, reply->y - reply->yhot);
-    const bool sameShape = m_valid && reply->cursor_serial == m_serial &&
-                           reply->width == m_width && reply->height == m_height;
+    const bool sameShape = m_valid && reply->cursor_serial == m_serial && reply->width == m_width &&
+                           reply->height == m_height;
     if (sameShape && topLeft == m_topLeft)
         return false;
     m_topLeft = topLeft;

@@ -2,10 +2,8 @@
 #pragma once
 
 #include <QPoint>
-
-#include <pixman.h>
-
 #include <cstdint>
+#include <pixman.h>
 #include <vector>
 
 namespace ScreenCapture {

@@ -42,8 +42,7 @@ Expected<std::unique_ptr<XcbCaptureSource>> XcbDisplaySource::make(XcbConnection
 
 XcbDisplaySource::XcbDisplaySource(XcbConnection &connection, uint32_t displayID, QRect rect)
     : XcbCaptureSource(connection), m_displayID(displayID), m_rect(rect)
-{
-}
+{}
 
 XcbDisplaySource::~XcbDisplaySource()
 {
@@ -57,8 +56,9 @@ XcbCaptureSource::EventResult XcbDisplaySource::handleEvent(const xcb_generic_ev
     if (takeDamage(event, m_damage))
         return EventResult::changed;
     const uint8_t type = event.response_type & 0x7f;
-    if (m_connection.hasRandr() && (type == m_connection.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                                    type == m_connection.randrEventBase() + XCB_RANDR_NOTIFY)) {
+    if (m_connection.hasRandr() &&
+        (type == m_connection.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+         type == m_connection.randrEventBase() + XCB_RANDR_NOTIFY)) {
         // Monitors moved, changed size or went away.
         const std::optional<QRect> rect = monitorRect(m_connection, m_displayID);
         if (!rect)
@@ -75,7 +75,8 @@ XcbCaptureSource::Picture XcbDisplaySource::read(XcbPixelBuffer &frame)
     XcbPixelBuffer *target = direct ? &frame : staging(m_staging, m_rect.size());
     if (!target)
         return {};
-    const auto pending = target->requestRead(m_connection, m_connection.root(), m_rect.x(), m_rect.y());
+    const auto pending =
+        target->requestRead(m_connection, m_connection.root(), m_rect.x(), m_rect.y());
     if (!target->finishRead(m_connection, pending))
         return {};
     if (direct) {

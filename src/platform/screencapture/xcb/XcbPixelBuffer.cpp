@@ -59,8 +59,7 @@ void XcbPixelBuffer::attach(XcbConnection &connection)
     if (fd < 0)
         return;
     const xcb_shm_seg_t segment = xcb_generate_id(connection.get());
-    if (xcbSucceeded(connection.get(),
-                     xcb_shm_attach_fd_checked(connection.get(), segment, fd, 0)))
+    if (xcbSucceeded(connection.get(), xcb_shm_attach_fd_checked(connection.get(), segment, fd, 0)))
         m_segment = segment;
 }
 

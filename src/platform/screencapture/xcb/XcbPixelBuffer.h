@@ -3,11 +3,10 @@
 
 #include "platform/screencapture/PixelBuffer.h"
 
+#include <memory>
 #include <pixman.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
-
-#include <memory>
 
 namespace ScreenCapture {
 

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 #include <memory>
 #include <type_traits>
+#include <xcb/xcb.h>
 
 namespace ScreenCapture {
 
@@ -15,8 +14,7 @@ struct XcbFree
 };
 
 // An xcb reply or event, freed with free().
-template <typename T>
-using XcbReply = std::unique_ptr<T, XcbFree>;
+template <typename T> using XcbReply = std::unique_ptr<T, XcbFree>;
 
 // Waits for the reply of cookie with its reply function; null when the request failed (the
 // window vanished, for example). The error, if any, is freed.

@@ -18,8 +18,7 @@ std::shared_ptr<ScreenCaptureService> makeScreenCaptureService()
 XcbScreenCaptureService::XcbScreenCaptureService()
     : m_queries(std::make_unique<SerialQueue>(QStringLiteral("Kinolith.ScreenCapture.Content"),
                                               SerialQueue::Priority::normal))
-{
-}
+{}
 
 XcbScreenCaptureService::~XcbScreenCaptureService() = default;
 
@@ -40,13 +39,13 @@ void XcbScreenCaptureService::getShareableContent(ShareableContent::Options opti
             MainThread::post([completion, error] { completion(error); });
             return;
         }
-        MainThread::post(
-            [completion, content = std::move(content)] { completion(content); });
+        MainThread::post([completion, content = std::move(content)] { completion(content); });
     });
 }
 
-std::shared_ptr<Stream> XcbScreenCaptureService::makeStream(const ContentFilter &filter,
-                                                            const StreamConfiguration &configuration)
+std::shared_ptr<Stream>
+XcbScreenCaptureService::makeStream(const ContentFilter &filter,
+                                    const StreamConfiguration &configuration)
 {
     return std::make_shared<XcbStream>(filter, configuration);
 }

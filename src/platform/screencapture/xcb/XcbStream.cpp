@@ -65,8 +65,7 @@ bool screenIsBgrx(const XcbConnection &connection)
 XcbStream::XcbStream(ContentFilter filter, StreamConfiguration configuration)
     : m_filter(std::move(filter)), m_configuration(configuration),
       m_wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-{
-}
+{}
 
 XcbStream::~XcbStream()
 {
@@ -117,11 +116,11 @@ std::optional<Error> XcbStream::configurationError() const
                              .arg(maxQueueDepth)
                              .arg(c.queueDepth));
     }
-    if (c.width > maxFrameSide || c.height > maxFrameSide || !std::isfinite(c.minimumFrameInterval)) {
-        return makeError(ErrorCode::unsupported,
-                         QStringLiteral("Frames of %1 × %2 pixels are too large.")
-                             .arg(c.width)
-                             .arg(c.height));
+    if (c.width > maxFrameSide || c.height > maxFrameSide ||
+        !std::isfinite(c.minimumFrameInterval)) {
+        return makeError(
+            ErrorCode::unsupported,
+            QStringLiteral("Frames of %1 × %2 pixels are too large.").arg(c.width).arg(c.height));
     }
     return std::nullopt;
 }
@@ -185,7 +184,8 @@ void XcbStream::completeStop(Completion completion)
         return;
     }
     // Behind every frame already queued: once this runs, no frame is left to arrive.
-    queue->async([completion = std::move(completion)] { postCompletion(completion, std::nullopt); });
+    queue->async(
+        [completion = std::move(completion)] { postCompletion(completion, std::nullopt); });
 }
 
 void XcbStream::run(Completion startCompletion)
@@ -274,7 +274,8 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             return;
         }
         if (connection.hasError()) {
-            logger().error(QStringLiteral("Capture ended: the connection to the X server was lost."));
+            logger().error(
+                QStringLiteral("Capture ended: the connection to the X server was lost."));
             return;
         }
 
@@ -314,8 +315,8 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
     }
 }
 
-XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection,
-                                                XcbCaptureSource &source, XcbPixelBufferPool &pool,
+XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection, XcbCaptureSource &source,
+                                                XcbPixelBufferPool &pool,
                                                 const XcbCursorOverlay *cursor)
 {
     const QSize sourceSize = source.size();

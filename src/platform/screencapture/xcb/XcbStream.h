@@ -48,12 +48,12 @@ private:
     const ContentFilter m_filter;
     const StreamConfiguration m_configuration;
 
-    std::mutex m_mutex; // guards the members below up to m_thread
-    State m_state = State::idle;                 // main thread; capture thread at its end
-    std::shared_ptr<StreamOutput> m_output;      // set on the main thread, read by capture
-    std::shared_ptr<SerialQueue> m_queue;        // as m_output
-    Completion m_stopCompletion;                 // set on the main thread, taken by capture
-    bool m_captureEnded = false;                 // set by the capture thread as it ends
+    std::mutex m_mutex;                     // guards the members below up to m_thread
+    State m_state = State::idle;            // main thread; capture thread at its end
+    std::shared_ptr<StreamOutput> m_output; // set on the main thread, read by capture
+    std::shared_ptr<SerialQueue> m_queue;   // as m_output
+    Completion m_stopCompletion;            // set on the main thread, taken by capture
+    bool m_captureEnded = false;            // set by the capture thread as it ends
 
     std::atomic<bool> m_stopRequested{false}; // main thread writes, capture thread reads
     const int m_wakeFd;                       // eventfd: the main thread wakes the capture thread

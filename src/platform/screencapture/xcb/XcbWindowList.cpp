@@ -18,8 +18,7 @@ xcb_get_property_cookie_t requestProperty(xcb_connection_t *c, xcb_window_t wind
     return xcb_get_property(c, 0, window, property, type, 0, maxPropertyWords);
 }
 
-template <typename T>
-std::vector<T> propertyValues(const xcb_get_property_reply_t *reply)
+template <typename T> std::vector<T> propertyValues(const xcb_get_property_reply_t *reply)
 {
     std::vector<T> values;
     if (!reply || reply->format != sizeof(T) * 8)
@@ -137,7 +136,8 @@ std::vector<XcbWindowInfo> XcbWindowList::describe(const XcbConnection &connecti
         if (!pids.empty() && pids.front() > 0 && pids.front() <= uint32_t(INT32_MAX))
             info.pid = int32_t(pids.front());
         const auto states = propertyValues<xcb_atom_t>(state.get());
-        info.hidden = std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
+        info.hidden =
+            std::find(states.begin(), states.end(), atoms.netWmStateHidden) != states.end();
         const auto types = propertyValues<xcb_atom_t>(type.get());
         info.desktop =
             std::find(types.begin(), types.end(), atoms.netWmWindowTypeDesktop) != types.end();

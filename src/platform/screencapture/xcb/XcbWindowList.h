@@ -3,12 +3,10 @@
 
 #include <QRect>
 #include <QString>
-
-#include <xcb/xcb.h>
-
 #include <cstdint>
 #include <optional>
 #include <vector>
+#include <xcb/xcb.h>
 
 namespace ScreenCapture {
 

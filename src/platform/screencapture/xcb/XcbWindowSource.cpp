@@ -20,21 +20,22 @@ Expected<std::unique_ptr<XcbCaptureSource>> XcbWindowSource::make(XcbConnection 
     xcb_connection_t *c = connection.get();
     // Listen first, then look: a window destroyed after this point is reported by an event.
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    const bool listening = xcbSucceeded(
-        c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &mask));
+    const bool listening =
+        xcbSucceeded(c, xcb_change_window_attributes_checked(c, window, XCB_CW_EVENT_MASK, &mask));
     auto attributes =
         xcbReply(xcb_get_window_attributes_reply, c, xcb_get_window_attributes(c, window));
     if (!listening || !attributes) {
-        return makeError(ErrorCode::windowNotFound,
-                         QStringLiteral("The window to capture (0x%1) no longer exists.")
-                             .arg(window, 0, 16));
+        return makeError(
+            ErrorCode::windowNotFound,
+            QStringLiteral("The window to capture (0x%1) no longer exists.").arg(window, 0, 16));
     }
     if (attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT) {
-        return makeError(ErrorCode::windowNotFound,
-                         QStringLiteral("Window 0x%1 has no picture to capture.").arg(window, 0, 16));
+        return makeError(
+            ErrorCode::windowNotFound,
+            QStringLiteral("Window 0x%1 has no picture to capture.").arg(window, 0, 16));
     }
-    if (!xcbSucceeded(c, xcb_composite_redirect_window_checked(
-                             c, window, XCB_COMPOSITE_REDIRECT_AUTOMATIC))) {
+    if (!xcbSucceeded(c, xcb_composite_redirect_window_checked(c, window,
+                                                               XCB_COMPOSITE_REDIRECT_AUTOMATIC))) {
         return makeError(ErrorCode::captureFailed,
                          QStringLiteral("The X server refused to redirect window 0x%1 for capture.")
                              .arg(window, 0, 16));
@@ -48,8 +49,7 @@ Expected<std::unique_ptr<XcbCaptureSource>> XcbWindowSource::make(XcbConnection 
 
 XcbWindowSource::XcbWindowSource(XcbConnection &connection, xcb_window_t window)
     : XcbCaptureSource(connection), m_window(window)
-{
-}
+{}
 
 XcbWindowSource::~XcbWindowSource()
 {
@@ -119,9 +119,9 @@ XcbCaptureSource::EventResult XcbWindowSource::handleEvent(const xcb_generic_eve
             return EventResult::changed;
         }
         // Moved only: the picture is the same, the pointer's place in it may not be.
-        const auto position = xcbReply(xcb_translate_coordinates_reply, m_connection.get(),
-                                       xcb_translate_coordinates(m_connection.get(), m_window,
-                                                                 m_connection.root(), 0, 0));
+        const auto position = xcbReply(
+            xcb_translate_coordinates_reply, m_connection.get(),
+            xcb_translate_coordinates(m_connection.get(), m_window, m_connection.root(), 0, 0));
         if (position)
             m_origin = QPoint(position->dst_x, position->dst_y);
         return EventResult::ignored;
