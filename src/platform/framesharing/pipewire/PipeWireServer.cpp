@@ -247,7 +247,7 @@ void PipeWireServer::onParamChanged(void *data, uint32_t id, const spa_pod *para
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
     spa_pod_frame frame;
     spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers);
-    spa_pod_builder_add(&builder, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(16, 2, 32),
+    spa_pod_builder_add(&builder, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(4, 2, 16),
                         SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size,
                         SPA_POD_Int(stride * self->m_formatHeight), SPA_PARAM_BUFFERS_stride,
                         SPA_POD_Int(stride), SPA_PARAM_BUFFERS_dataType,
