@@ -63,7 +63,8 @@ QStringList GstPeer::testSource(const QString &nodeName, const QString &descript
             QStringLiteral("!"),
             QStringLiteral("pipewiresink"),
             QStringLiteral("mode=provide"),
-            QStringLiteral("stream-properties=p,node.name=%1,node.description=\"%2\","
-                           "media.class=Video/Source")
+            // gst-launch joins its arguments and parses them again: quote the structure.
+            QStringLiteral("stream-properties=\"p,node.name=%1,node.description=\\\"%2\\\","
+                           "media.class=Video/Source\"")
                 .arg(nodeName, description)};
 }

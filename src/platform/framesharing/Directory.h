@@ -31,7 +31,8 @@ public:
     // Stops listening; no notification of this directory is posted after it returns.
     virtual ~Directory() = default;
 
-    // The descriptions (see DescriptionKeys.h) of the servers, in the order they appeared. The
+    // The descriptions (see DescriptionKeys.h) of the servers, in the order they appeared (a
+    // server appears, and is announced, once its full properties are known). The
     // first call waits (briefly, bounded) until the daemon has listed every existing server.
     // Callable from any thread.
     virtual QList<QVariantMap> servers() = 0;

@@ -29,7 +29,7 @@ QVariantMap propertiesToMap(const spa_dict *dict)
     return map;
 }
 
-QVariantMap describeNode(const QVariantMap &properties)
+QVariantMap describeNode(const QVariantMap &properties, const QString &clientApplicationName)
 {
     QVariantMap description = properties;
     const QString serial = properties.value(QStringLiteral(PW_KEY_OBJECT_SERIAL)).toString();
@@ -45,6 +45,8 @@ QVariantMap describeNode(const QVariantMap &properties)
     const QVariant appName = properties.value(QStringLiteral(PW_KEY_APP_NAME));
     if (appName.isValid())
         description.insert(keys::appName, appName.toString());
+    else if (!clientApplicationName.isEmpty())
+        description.insert(keys::appName, clientApplicationName);
     return description;
 }
 

@@ -72,6 +72,14 @@ const NodeRegistry::Node *NodeRegistry::find(uint32_t id) const
     return it == m_nodes.end() ? nullptr : &it->second->node;
 }
 
+QString NodeRegistry::clientApplicationName(const QVariantMap &nodeProperties) const
+{
+    bool ok = false;
+    const uint32_t clientId = nodeProperties.value(QStringLiteral(PW_KEY_CLIENT_ID)).toUInt(&ok);
+    const auto it = ok ? m_clientApplicationNames.find(clientId) : m_clientApplicationNames.end();
+    return it == m_clientApplicationNames.end() ? QString() : it->second;
+}
+
 void NodeRegistry::onCoreDone(int seq)
 {
     if (seq == m_firstSync) {
@@ -89,6 +97,11 @@ void NodeRegistry::onGlobal(void *data, uint32_t id, uint32_t, const char *type,
                             const spa_dict *props)
 {
     auto *self = static_cast<NodeRegistry *>(data);
+    if (type && std::strcmp(type, PW_TYPE_INTERFACE_Client) == 0) {
+        if (const char *name = props ? spa_dict_lookup(props, PW_KEY_APP_NAME) : nullptr)
+            self->m_clientApplicationNames[id] = QString::fromUtf8(name);
+        return;
+    }
     if (!type || std::strcmp(type, PW_TYPE_INTERFACE_Node) != 0)
         return;
     if (self->m_callbacks.accept && !self->m_callbacks.accept(props))
@@ -112,6 +125,7 @@ void NodeRegistry::onGlobal(void *data, uint32_t id, uint32_t, const char *type,
 void NodeRegistry::onGlobalRemove(void *data, uint32_t id)
 {
     auto *self = static_cast<NodeRegistry *>(data);
+    self->m_clientApplicationNames.erase(id);
     const auto it = self->m_nodes.find(id);
     if (it == self->m_nodes.end())
         return;

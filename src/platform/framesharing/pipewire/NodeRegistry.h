@@ -47,6 +47,8 @@ public:
 
     bool isListed() const { return m_listed; }
     const Node *find(uint32_t id) const;
+    // The application.name of the client (connection) that made a node, from its "client.id".
+    QString clientApplicationName(const QVariantMap &nodeProperties) const;
 
     // To be called with every core done event of the owner's connection.
     void onCoreDone(int seq);
@@ -62,6 +64,7 @@ private:
     pw_registry *m_registry = nullptr;
     spa_hook m_registryListener{};
     std::map<uint32_t, std::unique_ptr<BoundNode>> m_nodes;
+    std::map<uint32_t, QString> m_clientApplicationNames;
     std::uint64_t m_nextOrder = 0;
     int m_firstSync = -1;
     int m_secondSync = -1;

@@ -69,26 +69,30 @@ void PipeWireDirectory::onConnected(pw_core *core)
     }
     NodeRegistry::Callbacks callbacks;
     callbacks.accept = [](const spa_dict *props) { return isServerNode(props); };
-    callbacks.added = [this](const NodeRegistry::Node &node) {
-        const QVariantMap description = describeNode(node.properties);
+    // Listed and announced with the node's full properties: the registry's announcement carries
+    // only a few (no application.name for most streams).
+    callbacks.filled = [this](const NodeRegistry::Node &node) {
+        const QVariantMap description =
+            describeNode(node.properties, m_registry->clientApplicationName(node.properties));
         {
             std::lock_guard lock(m_mutex);
             m_entries.push_back(Entry{node.id, description});
         }
         post(announceNotification, description);
     };
-    const auto replace = [this](const NodeRegistry::Node &node) {
-        const QVariantMap description = describeNode(node.properties);
-        std::lock_guard lock(m_mutex);
-        const auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                                     [&node](const Entry &entry) { return entry.id == node.id; });
-        if (it != m_entries.end())
+    callbacks.changed = [this](const NodeRegistry::Node &node) {
+        const QVariantMap description =
+            describeNode(node.properties, m_registry->clientApplicationName(node.properties));
+        {
+            std::lock_guard lock(m_mutex);
+            const auto it =
+                std::find_if(m_entries.begin(), m_entries.end(),
+                             [&node](const Entry &entry) { return entry.id == node.id; });
+            if (it == m_entries.end())
+                return;
             it->description = description;
-        return description;
-    };
-    callbacks.filled = [replace](const NodeRegistry::Node &node) { replace(node); };
-    callbacks.changed = [this, replace](const NodeRegistry::Node &node) {
-        post(updateNotification, replace(node));
+        }
+        post(updateNotification, description);
     };
     callbacks.removed = [this](const NodeRegistry::Node &node) {
         QVariantMap description;
