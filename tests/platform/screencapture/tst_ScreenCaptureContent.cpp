@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shareable content of the test X server, with windows the test creates.
 #include "CaptureAwait.h"
+#include "platform/foundation/SerialQueue.h"
+#include "platform/screencapture/ScreenCaptureAwaitables.h"
 #include "platform/screencapture/ScreenCaptureService.h"
 #include "support/XTestWindow.h"
 
+#include <QCoroTask>
 #include <QFile>
 #include <QTest>
 #include <unistd.h>
@@ -57,6 +60,34 @@ private:
     xcb_connection_t *m_connection;
     xcb_atom_t m_atom;
 };
+
+struct AwaitedOutcome
+{
+    bool done = false;
+    bool onMainThread = true;
+    bool listed = false;
+    std::optional<Error> startError;
+    std::optional<Error> stopError;
+};
+
+// The way the engine uses the service: list, then start and stop a stream of the first display.
+QCoro::Task<> listStartAndStop(std::shared_ptr<ScreenCaptureService> service,
+                               std::shared_ptr<AwaitedOutcome> outcome)
+{
+    auto content = co_await shareableContent(service, {});
+    outcome->onMainThread = outcome->onMainThread && MainThread::isCurrent();
+    outcome->listed = content.hasValue() && !content->displays.empty();
+    if (!outcome->listed) {
+        outcome->done = true;
+        co_return;
+    }
+    auto stream = service->makeStream(ContentFilter::display(content->displays.front()), {});
+    outcome->startError = co_await startCapture(stream);
+    outcome->onMainThread = outcome->onMainThread && MainThread::isCurrent();
+    outcome->stopError = co_await stopCapture(stream);
+    outcome->onMainThread = outcome->onMainThread && MainThread::isCurrent();
+    outcome->done = true;
+}
 
 } // namespace
 
@@ -258,6 +289,17 @@ private Q_SLOTS:
         QCOMPARE(content->error().domain, QStringLiteral("ScreenCapture"));
         QVERIFY2(content->error().localizedDescription.contains(expected),
                  qPrintable(content->error().localizedDescription));
+    }
+
+    void awaitableForms()
+    {
+        auto outcome = std::make_shared<AwaitedOutcome>();
+        auto task = listStartAndStop(m_service, outcome);
+        QVERIFY(QTest::qWaitFor([&] { return outcome->done; }, 10000));
+        QVERIFY(outcome->listed);
+        QVERIFY(outcome->onMainThread);
+        QVERIFY(!outcome->startError);
+        QVERIFY(!outcome->stopError);
     }
 
 private:

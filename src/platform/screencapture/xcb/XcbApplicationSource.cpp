@@ -154,7 +154,7 @@ void XcbApplicationSource::refreshWindows()
 XcbCaptureSource::EventResult XcbApplicationSource::handleEvent(const xcb_generic_event_t &event)
 {
     for (Tracked &tracked : m_windows) {
-        if (takeDamage(event, tracked.damage))
+        if (isDamageNotify(event, tracked.damage))
             return EventResult::changed;
     }
     const uint8_t type = event.response_type & 0x7f;
@@ -215,6 +215,10 @@ XcbCaptureSource::Picture XcbApplicationSource::read(XcbPixelBuffer &frame)
     // Ask for every visible part first, then wait: one round trip for all windows.
     std::vector<Part> &parts = m_parts;
     parts.clear();
+    for (Tracked &tracked : m_windows) {
+        if (!tracked.gone)
+            clearDamage(tracked.damage);
+    }
     for (Tracked &tracked : m_windows) {
         if (!tracked.pixmap || tracked.gone)
             continue;

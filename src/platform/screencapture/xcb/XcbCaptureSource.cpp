@@ -35,16 +35,20 @@ xcb_damage_damage_t XcbCaptureSource::createDamage(xcb_drawable_t drawable)
     return damage;
 }
 
-bool XcbCaptureSource::takeDamage(const xcb_generic_event_t &event, xcb_damage_damage_t damage)
+bool XcbCaptureSource::isDamageNotify(const xcb_generic_event_t &event,
+                                      xcb_damage_damage_t damage) const
 {
     if (!damage ||
         (event.response_type & 0x7f) != m_connection.damageEventBase() + XCB_DAMAGE_NOTIFY)
         return false;
     const auto &notify = reinterpret_cast<const xcb_damage_notify_event_t &>(event);
-    if (notify.damage != damage)
-        return false;
-    xcb_damage_subtract(m_connection.get(), damage, XCB_NONE, XCB_NONE);
-    return true;
+    return notify.damage == damage;
+}
+
+void XcbCaptureSource::clearDamage(xcb_damage_damage_t damage)
+{
+    if (damage)
+        xcb_damage_subtract(m_connection.get(), damage, XCB_NONE, XCB_NONE);
 }
 
 XcbPixelBuffer *XcbCaptureSource::staging(std::shared_ptr<XcbPixelBuffer> &staging, QSize size)

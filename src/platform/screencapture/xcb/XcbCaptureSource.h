@@ -58,8 +58,13 @@ protected:
 
     // A damage object reporting when drawable turns from clean to damaged, or 0 without DAMAGE.
     xcb_damage_damage_t createDamage(xcb_drawable_t drawable);
-    // True for a DamageNotify of damage, which is then cleared to hear of the next change.
-    bool takeDamage(const xcb_generic_event_t &event, xcb_damage_damage_t damage);
+    // True for a DamageNotify of damage. The server sends one when the damage turns from empty to
+    // not empty, and no more until clearDamage(): one wake-up per frame at most, however often
+    // the source is drawn to.
+    bool isDamageNotify(const xcb_generic_event_t &event, xcb_damage_damage_t damage) const;
+    // Empties damage; call it right before reading the picture (requests are handled in order, so
+    // whatever is drawn after it is reported again).
+    void clearDamage(xcb_damage_damage_t damage);
     // A staging image of size, reusing *staging when it has that size already.
     XcbPixelBuffer *staging(std::shared_ptr<XcbPixelBuffer> &staging, QSize size);
     void dropStaging(std::shared_ptr<XcbPixelBuffer> &staging);

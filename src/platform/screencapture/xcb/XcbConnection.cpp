@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/socket.h>
 #include <xcb/composite.h>
 #include <xcb/damage.h>
 #include <xcb/randr.h>
@@ -132,8 +133,15 @@ void XcbConnection::initialise()
     }
     if (shmPresent) {
         if (auto reply = xcbReply(xcb_shm_query_version_reply, c, shmCookie)) {
-            m_hasShmFd = reply->major_version > 1 ||
-                         (reply->major_version == 1 && reply->minor_version >= 2);
+            // Descriptors travel only over a local socket; trying over TCP would break the
+            // connection.
+            sockaddr_storage address{};
+            socklen_t length = sizeof address;
+            const bool local = getsockname(xcb_get_file_descriptor(c),
+                                           reinterpret_cast<sockaddr *>(&address), &length) == 0 &&
+                               address.ss_family == AF_UNIX;
+            m_hasShmFd = local && (reply->major_version > 1 ||
+                                   (reply->major_version == 1 && reply->minor_version >= 2));
         }
     }
     if (compositePresent) {

@@ -53,7 +53,7 @@ XcbDisplaySource::~XcbDisplaySource()
 
 XcbCaptureSource::EventResult XcbDisplaySource::handleEvent(const xcb_generic_event_t &event)
 {
-    if (takeDamage(event, m_damage))
+    if (isDamageNotify(event, m_damage))
         return EventResult::changed;
     const uint8_t type = event.response_type & 0x7f;
     if (m_connection.hasRandr() &&
@@ -75,6 +75,7 @@ XcbCaptureSource::Picture XcbDisplaySource::read(XcbPixelBuffer &frame)
     XcbPixelBuffer *target = direct ? &frame : staging(m_staging, m_rect.size());
     if (!target)
         return {};
+    clearDamage(m_damage);
     const auto pending =
         target->requestRead(m_connection, m_connection.root(), m_rect.x(), m_rect.y());
     if (!target->finishRead(m_connection, pending))

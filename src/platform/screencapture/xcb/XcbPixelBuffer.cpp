@@ -104,10 +104,24 @@ bool XcbPixelBuffer::finishRead(XcbConnection &connection, const PendingRead &pe
 
 void XcbPixelBuffer::makeOpaque()
 {
-    auto *pixel = reinterpret_cast<uint32_t *>(data());
-    const size_t count = size_t(width()) * size_t(height());
-    for (size_t i = 0; i < count; ++i)
-        pixel[i] |= 0xff000000u;
+    // Sixteen pixels a step: this pass touches every byte of every frame, so it must run at the
+    // speed of memory, which a plain loop at -O2 does not.
+    using Block = uint32_t __attribute__((vector_size(64)));
+    constexpr Block opaque = {0xff000000u, 0xff000000u, 0xff000000u, 0xff000000u,
+                              0xff000000u, 0xff000000u, 0xff000000u, 0xff000000u,
+                              0xff000000u, 0xff000000u, 0xff000000u, 0xff000000u,
+                              0xff000000u, 0xff000000u, 0xff000000u, 0xff000000u};
+    uint8_t *bytes = data();
+    const size_t size = size_t(width()) * size_t(height()) * 4;
+    size_t offset = 0;
+    for (; offset + sizeof(Block) <= size; offset += sizeof(Block)) {
+        Block block;
+        std::memcpy(&block, bytes + offset, sizeof block);
+        block |= opaque;
+        std::memcpy(bytes + offset, &block, sizeof block);
+    }
+    for (; offset < size; offset += 4)
+        bytes[offset + 3] = 0xff;
 }
 
 } // namespace ScreenCapture

@@ -37,12 +37,4 @@ void XcbPixelBufferPool::clear(XcbConnection &connection)
     m_buffers.clear();
 }
 
-int XcbPixelBufferPool::buffersInUse() const
-{
-    int count = 0;
-    for (const auto &buffer : m_buffers)
-        count += buffer.use_count() > 1 ? 1 : 0;
-    return count;
-}
-
 } // namespace ScreenCapture

@@ -27,9 +27,6 @@ public:
     // Detaches every buffer from connection and drops them.
     void clear(XcbConnection &connection);
 
-    // Buffers held elsewhere now.
-    int buffersInUse() const;
-
 private:
     const int m_depth;
     std::vector<std::shared_ptr<XcbPixelBuffer>> m_buffers;

@@ -284,6 +284,7 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             nextCursorLook = now + cursorInterval;
             if (cursor->update(connection))
                 dirty = true;
+            continue; // the round trip may have queued events: look at them first
         }
         if (dirty && now >= lastFrame + interval && now >= retryAt) {
             switch (captureFrame(connection, source, pool, cursor)) {

@@ -103,7 +103,7 @@ XcbCaptureSource::EventResult XcbWindowSource::handleEvent(const xcb_generic_eve
 {
     if (m_destroyed)
         return EventResult::ended;
-    if (takeDamage(event, m_damage))
+    if (isDamageNotify(event, m_damage))
         return EventResult::changed;
     switch (event.response_type & 0x7f) {
     case XCB_CONFIGURE_NOTIFY: {
@@ -162,6 +162,7 @@ XcbCaptureSource::Picture XcbWindowSource::read(XcbPixelBuffer &frame)
     XcbPixelBuffer *target = direct ? &frame : staging(m_staging, m_size);
     if (!target)
         return {};
+    clearDamage(m_damage);
     // The pixmap includes the border; the picture starts inside it.
     const auto pending = target->requestRead(m_connection, m_pixmap, m_border, m_border);
     if (!target->finishRead(m_connection, pending))
