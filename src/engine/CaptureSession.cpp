@@ -6,15 +6,13 @@
 
 namespace {
 
-template <typename T>
-QVariant optionalToVariant(const std::optional<T> &value)
+template <typename T> QVariant optionalToVariant(const std::optional<T> &value)
 {
     return value ? QVariant::fromValue(*value) : QVariant();
 }
 
 // Reads an optional selection from QML: undefined, null or anything not convertible means none.
-template <typename T>
-std::optional<T> variantToOptional(const QVariant &value)
+template <typename T> std::optional<T> variantToOptional(const QVariant &value)
 {
     if (!value.isValid() || value.isNull() || !value.canConvert<T>())
         return std::nullopt;
@@ -157,6 +155,16 @@ void CaptureSession::setPreviewImage(const QImage &image)
     Q_EMIT previewImageChanged();
 }
 
+QCoro::Task<> CaptureSession::stop(CaptureManager &)
+{
+    if (!m_isRunning)
+        co_return;
+    setStatus(SessionStatus::stopping());
+    setIsRunning(false);
+    setHealthState(HealthState::stopped);
+    setStatus(SessionStatus::stopped());
+}
+
 void CaptureSession::rotateOnce()
 {
     setRotation(m_rotation == Rotation::r180 ? Rotation::r0 : Rotation::r180);
@@ -177,7 +185,8 @@ QString CaptureSession::transformLabel() const
     if (top == 0 && left == 0 && right == 0 && bottom == 0) {
         label += QStringLiteral("NoCrop");
     } else {
-        label += QStringLiteral("Crop px T%1 L%2 R%3 B%4").arg(top).arg(left).arg(right).arg(bottom);
+        label +=
+            QStringLiteral("Crop px T%1 L%2 R%3 B%4").arg(top).arg(left).arg(right).arg(bottom);
     }
     return label;
 }
@@ -190,8 +199,12 @@ TransformSnapshot CaptureSession::transformSnapshot() const
 
 void CaptureSession::syncState()
 {
-    const TransformSnapshot snap{m_rotation == Rotation::r180, m_flipHorizontal, m_cropTopPx,
-                                 m_cropLeftPx,                 m_cropRightPx,    m_cropBottomPx};
+    const TransformSnapshot snap{m_rotation == Rotation::r180,
+                                 m_flipHorizontal,
+                                 m_cropTopPx,
+                                 m_cropLeftPx,
+                                 m_cropRightPx,
+                                 m_cropBottomPx};
     std::lock_guard guard(m_snapLock);
     m_snap = snap;
 }

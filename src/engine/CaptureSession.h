@@ -6,11 +6,11 @@
 #include "TransformSnapshot.h"
 #include "platform/foundation/Logger.h"
 
+#include <QCoro/QCoroTask>
 #include <QImage>
 #include <QObject>
 #include <QUuid>
 #include <QVariant>
-
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -26,25 +26,36 @@ class CaptureSession : public QObject
     Q_OBJECT
     Q_PROPERTY(QUuid id READ id CONSTANT)
     Q_PROPERTY(QString shortTag READ shortTag CONSTANT)
-    Q_PROPERTY(Kinolith::HealthState healthState READ healthState WRITE setHealthState NOTIFY healthStateChanged)
-    Q_PROPERTY(Kinolith::SourceType sourceType READ sourceType WRITE setSourceType NOTIFY sourceTypeChanged)
+    Q_PROPERTY(Kinolith::HealthState healthState READ healthState WRITE setHealthState NOTIFY
+                   healthStateChanged)
+    Q_PROPERTY(Kinolith::SourceType sourceType READ sourceType WRITE setSourceType NOTIFY
+                   sourceTypeChanged)
     // The optional selections read as undefined in QML when nothing is selected.
-    Q_PROPERTY(QVariant selectedWindowID READ selectedWindowIDValue WRITE setSelectedWindowIDValue NOTIFY selectedWindowIDChanged)
-    Q_PROPERTY(QVariant selectedDisplayID READ selectedDisplayIDValue WRITE setSelectedDisplayIDValue NOTIFY selectedDisplayIDChanged)
-    Q_PROPERTY(QVariant selectedApplicationPID READ selectedApplicationPIDValue WRITE setSelectedApplicationPIDValue NOTIFY selectedApplicationPIDChanged)
-    Q_PROPERTY(QVariant selectedSyphonUUID READ selectedSyphonUUIDValue WRITE setSelectedSyphonUUIDValue NOTIFY selectedSyphonUUIDChanged)
+    Q_PROPERTY(QVariant selectedWindowID READ selectedWindowIDValue WRITE setSelectedWindowIDValue
+                   NOTIFY selectedWindowIDChanged)
+    Q_PROPERTY(QVariant selectedDisplayID READ selectedDisplayIDValue WRITE
+                   setSelectedDisplayIDValue NOTIFY selectedDisplayIDChanged)
+    Q_PROPERTY(QVariant selectedApplicationPID READ selectedApplicationPIDValue WRITE
+                   setSelectedApplicationPIDValue NOTIFY selectedApplicationPIDChanged)
+    Q_PROPERTY(QVariant selectedSyphonUUID READ selectedSyphonUUIDValue WRITE
+                   setSelectedSyphonUUIDValue NOTIFY selectedSyphonUUIDChanged)
     Q_PROPERTY(Kinolith::Rotation rotation READ rotation WRITE setRotation NOTIFY rotationChanged)
-    Q_PROPERTY(bool flipHorizontal READ flipHorizontal WRITE setFlipHorizontal NOTIFY flipHorizontalChanged)
+    Q_PROPERTY(bool flipHorizontal READ flipHorizontal WRITE setFlipHorizontal NOTIFY
+                   flipHorizontalChanged)
     Q_PROPERTY(qint64 cropTopPx READ cropTopPx WRITE setCropTopPx NOTIFY cropTopPxChanged)
     Q_PROPERTY(qint64 cropLeftPx READ cropLeftPx WRITE setCropLeftPx NOTIFY cropLeftPxChanged)
     Q_PROPERTY(qint64 cropRightPx READ cropRightPx WRITE setCropRightPx NOTIFY cropRightPxChanged)
-    Q_PROPERTY(qint64 cropBottomPx READ cropBottomPx WRITE setCropBottomPx NOTIFY cropBottomPxChanged)
-    Q_PROPERTY(CaptureManager::OutputResolution outputResolution READ outputResolution WRITE setOutputResolution NOTIFY outputResolutionChanged)
+    Q_PROPERTY(
+        qint64 cropBottomPx READ cropBottomPx WRITE setCropBottomPx NOTIFY cropBottomPxChanged)
+    Q_PROPERTY(CaptureManager::OutputResolution outputResolution READ outputResolution WRITE
+                   setOutputResolution NOTIFY outputResolutionChanged)
     Q_PROPERTY(qint64 customWidth READ customWidth WRITE setCustomWidth NOTIFY customWidthChanged)
-    Q_PROPERTY(qint64 customHeight READ customHeight WRITE setCustomHeight NOTIFY customHeightChanged)
+    Q_PROPERTY(
+        qint64 customHeight READ customHeight WRITE setCustomHeight NOTIFY customHeightChanged)
     Q_PROPERTY(bool isRunning READ isRunning WRITE setIsRunning NOTIFY isRunningChanged)
     Q_PROPERTY(QString status READ status WRITE setStatus NOTIFY statusChanged)
-    Q_PROPERTY(QImage previewImage READ previewImage WRITE setPreviewImage NOTIFY previewImageChanged)
+    Q_PROPERTY(
+        QImage previewImage READ previewImage WRITE setPreviewImage NOTIFY previewImageChanged)
 
 public:
     static constexpr Rotation defaultWindowRotation = Rotation::r180;
@@ -105,6 +116,10 @@ public:
     // Null when there is no preview yet.
     const QImage &previewImage() const { return m_previewImage; }
     void setPreviewImage(const QImage &image);
+
+    // Ends whatever the session runs and leaves it stopped: "Stopping…", then "Stopped". Does
+    // nothing on a session that is not running. Main thread.
+    QCoro::Task<> stop(CaptureManager &manager);
 
     // Turns rotation between r0 and r180, through setRotation().
     Q_INVOKABLE void rotateOnce();
