@@ -6,7 +6,6 @@
 
 #include <QQuickStyle>
 #include <QUrl>
-
 #include <cstdio>
 
 namespace {

@@ -10,10 +10,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
-
-#include <xcb/xcb_icccm.h>
-
 #include <memory>
+#include <xcb/xcb_icccm.h>
 
 Q_IMPORT_QML_PLUGIN(KinolithPlugin)
 
@@ -101,10 +99,7 @@ private Q_SLOTS:
         QVERIFY(m_menuBar);
     }
 
-    void cleanupTestCase()
-    {
-        m_engine.reset();
-    }
+    void cleanupTestCase() { m_engine.reset(); }
 
     void opensAtDefaultSizeWithMinimum()
     {
@@ -120,7 +115,8 @@ private Q_SLOTS:
             QSKIP("not running on X11");
         xcb_connection_t *connection = x11->connection();
         xcb_size_hints_t hints{};
-        const auto cookie = xcb_icccm_get_wm_normal_hints(connection, xcb_window_t(m_window->winId()));
+        const auto cookie =
+            xcb_icccm_get_wm_normal_hints(connection, xcb_window_t(m_window->winId()));
         QVERIFY(xcb_icccm_get_wm_normal_hints_reply(connection, cookie, &hints, nullptr));
         QVERIFY(hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE);
         QCOMPARE(hints.min_width, 980);
@@ -141,7 +137,8 @@ private Q_SLOTS:
 
     void menuBarShape()
     {
-        QCOMPARE(menuTitles(m_menuBar), (QStringList{QStringLiteral("Kinolith"), QStringLiteral("Edit")}));
+        QCOMPARE(menuTitles(m_menuBar),
+                 (QStringList{QStringLiteral("Kinolith"), QStringLiteral("Edit")}));
         QCOMPARE(menuEntries(menuNamed(m_menuBar, QStringLiteral("Kinolith"))),
                  QStringList{QStringLiteral("Quit Kinolith|Ctrl+Q")});
         QCOMPARE(menuEntries(menuNamed(m_menuBar, QStringLiteral("Edit"))),
@@ -160,7 +157,8 @@ private Q_SLOTS:
         QVERIFY(cut && copy && paste && selectAll);
 
         QQmlComponent component(m_engine.get());
-        component.setData("import QtQuick.Controls.Basic\nTextField { text: \"hello world\" }", QUrl());
+        component.setData("import QtQuick.Controls.Basic\nTextField { text: \"hello world\" }",
+                          QUrl());
         std::unique_ptr<QQuickItem> field(qobject_cast<QQuickItem *>(component.create()));
         QVERIFY(field);
         field->setParentItem(m_window->contentItem());

@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-
 #include <functional>
 #include <thread>
 
@@ -84,37 +83,29 @@ private Q_SLOTS:
     {
         QTest::addColumn<Setter>("setup");
         QTest::addColumn<QString>("label");
-        QTest::addRow("new session") << Setter([](CaptureSession &) {})
-                                     << QStringLiteral("Rot 180\u00b0, FlipH, NoCrop");
-        QTest::addRow("no rotation, no mirror, top and left")
-            << Setter([](CaptureSession &s) {
-                   s.setRotation(Rotation::r0);
-                   s.setFlipHorizontal(false);
-                   s.setCropTopPx(10);
-                   s.setCropLeftPx(4);
-               })
-            << QStringLiteral("Rot 0\u00b0, NoFlip, Crop px T10 L4 R0 B0");
-        QTest::addRow("negative crops count as none")
-            << Setter([](CaptureSession &s) {
-                   s.setCropTopPx(-5);
-                   s.setCropLeftPx(-5);
-                   s.setCropRightPx(-5);
-                   s.setCropBottomPx(-5);
-               })
-            << QStringLiteral("Rot 180\u00b0, FlipH, NoCrop");
-        QTest::addRow("one negative among positives")
-            << Setter([](CaptureSession &s) {
-                   s.setCropTopPx(-7);
-                   s.setCropRightPx(12);
-                   s.setCropBottomPx(3);
-               })
-            << QStringLiteral("Rot 180\u00b0, FlipH, Crop px T0 L0 R12 B3");
-        QTest::addRow("extreme values")
-            << Setter([](CaptureSession &s) {
-                   s.setCropTopPx(std::numeric_limits<int64_t>::max());
-                   s.setCropLeftPx(std::numeric_limits<int64_t>::min());
-               })
-            << QStringLiteral("Rot 180\u00b0, FlipH, Crop px T9223372036854775807 L0 R0 B0");
+        QTest::addRow("new session")
+            << Setter([](CaptureSession &) {}) << QStringLiteral("Rot 180\u00b0, FlipH, NoCrop");
+        QTest::addRow("no rotation, no mirror, top and left") << Setter([](CaptureSession &s) {
+            s.setRotation(Rotation::r0);
+            s.setFlipHorizontal(false);
+            s.setCropTopPx(10);
+            s.setCropLeftPx(4);
+        }) << QStringLiteral("Rot 0\u00b0, NoFlip, Crop px T10 L4 R0 B0");
+        QTest::addRow("negative crops count as none") << Setter([](CaptureSession &s) {
+            s.setCropTopPx(-5);
+            s.setCropLeftPx(-5);
+            s.setCropRightPx(-5);
+            s.setCropBottomPx(-5);
+        }) << QStringLiteral("Rot 180\u00b0, FlipH, NoCrop");
+        QTest::addRow("one negative among positives") << Setter([](CaptureSession &s) {
+            s.setCropTopPx(-7);
+            s.setCropRightPx(12);
+            s.setCropBottomPx(3);
+        }) << QStringLiteral("Rot 180\u00b0, FlipH, Crop px T0 L0 R12 B3");
+        QTest::addRow("extreme values") << Setter([](CaptureSession &s) {
+            s.setCropTopPx(std::numeric_limits<int64_t>::max());
+            s.setCropLeftPx(std::numeric_limits<int64_t>::min());
+        }) << QStringLiteral("Rot 180\u00b0, FlipH, Crop px T9223372036854775807 L0 R0 B0");
     }
 
     void transformLabel()
@@ -131,14 +122,12 @@ private Q_SLOTS:
         QTest::addColumn<Setter>("setter");
         QTest::addColumn<TransformSnapshot>("snapshot");
         QTest::addColumn<QString>("label");
-        QTest::addRow("rotation")
-            << Setter([](CaptureSession &s) { s.setRotation(Rotation::r0); })
-            << TransformSnapshot{false, true, 0, 0, 0, 0}
-            << QStringLiteral("Rot 0\u00b0, FlipH, NoCrop");
-        QTest::addRow("mirror")
-            << Setter([](CaptureSession &s) { s.setFlipHorizontal(false); })
-            << TransformSnapshot{true, false, 0, 0, 0, 0}
-            << QStringLiteral("Rot 180\u00b0, NoFlip, NoCrop");
+        QTest::addRow("rotation") << Setter([](CaptureSession &s) { s.setRotation(Rotation::r0); })
+                                  << TransformSnapshot{false, true, 0, 0, 0, 0}
+                                  << QStringLiteral("Rot 0\u00b0, FlipH, NoCrop");
+        QTest::addRow("mirror") << Setter([](CaptureSession &s) { s.setFlipHorizontal(false); })
+                                << TransformSnapshot{true, false, 0, 0, 0, 0}
+                                << QStringLiteral("Rot 180\u00b0, NoFlip, NoCrop");
         QTest::addRow("top") << Setter([](CaptureSession &s) { s.setCropTopPx(11); })
                              << TransformSnapshot{true, true, 11, 0, 0, 0}
                              << QStringLiteral("Rot 180\u00b0, FlipH, Crop px T11 L0 R0 B0");
@@ -309,8 +298,9 @@ private Q_SLOTS:
     {
         auto session = CaptureSession::create();
         QThread *destroyedOn = nullptr;
-        connect(session.get(), &QObject::destroyed, session.get(),
-                [&destroyedOn] { destroyedOn = QThread::currentThread(); }, Qt::DirectConnection);
+        connect(
+            session.get(), &QObject::destroyed, session.get(),
+            [&destroyedOn] { destroyedOn = QThread::currentThread(); }, Qt::DirectConnection);
         std::thread releaser([held = std::move(session)]() mutable { held.reset(); });
         releaser.join();
         QVERIFY(destroyedOn == nullptr); // deferred, not run on the releasing thread

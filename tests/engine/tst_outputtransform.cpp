@@ -3,7 +3,6 @@
 
 #include <QRandomGenerator>
 #include <QTest>
-
 #include <limits>
 
 using State = OutputTransform::State;
@@ -61,16 +60,17 @@ private Q_SLOTS:
 
         QTest::addRow("window defaults with a crop")
             << crops(true, true, 100, 200, 0, 50) << qint64(1920) << qint64(1080) << qint64(1720)
-            << qint64(930) << Row{0.8958333f, 0, 0.1041667f, 0} << Row{0, -0.8611111f, 0.9537037f, 0};
+            << qint64(930) << Row{0.8958333f, 0, 0.1041667f, 0}
+            << Row{0, -0.8611111f, 0.9537037f, 0};
         QTest::addRow("crops shrunk in proportion")
             << crops(false, false, 30, 80, 40, 30) << qint64(100) << qint64(50) << qint64(9)
             << qint64(8) << Row{0.09f, 0, 0.61f, 0} << Row{0, 0.16f, 0.42f, 0};
         QTest::addRow("identity") << crops(false, false, 0, 0, 0, 0) << qint64(1920) << qint64(1080)
                                   << qint64(1920) << qint64(1080) << Row{1, 0, 0, 0}
                                   << Row{0, 1, 0, 0};
-        QTest::addRow("rotation alone") << crops(true, false, 0, 0, 0, 0) << qint64(640)
-                                        << qint64(360) << qint64(640) << qint64(360)
-                                        << Row{-1, 0, 1, 0} << Row{0, -1, 1, 0};
+        QTest::addRow("rotation alone")
+            << crops(true, false, 0, 0, 0, 0) << qint64(640) << qint64(360) << qint64(640)
+            << qint64(360) << Row{-1, 0, 1, 0} << Row{0, -1, 1, 0};
         QTest::addRow("rotation and mirror: a vertical flip")
             << crops(true, true, 0, 0, 0, 0) << qint64(640) << qint64(360) << qint64(640)
             << qint64(360) << Row{1, 0, 0, 0} << Row{0, -1, 1, 0};
@@ -164,8 +164,12 @@ private Q_SLOTS:
         QCOMPARE(cropped.outH, 440);
 
         // u' at the output's first and last column, before and after the crop.
-        auto uAt = [](const OutputTransform::Result &r, float u) { return r.row0[0] * u + r.row0[2]; };
-        auto vAt = [](const OutputTransform::Result &r, float v) { return r.row1[1] * v + r.row1[2]; };
+        auto uAt = [](const OutputTransform::Result &r, float u) {
+            return r.row0[0] * u + r.row0[2];
+        };
+        auto vAt = [](const OutputTransform::Result &r, float v) {
+            return r.row1[1] * v + r.row1[2];
+        };
         const float plainStep = (uAt(plain, 1) - uAt(plain, 0)); // +1 or -1
         QVERIFY(qFuzzyCompare(uAt(cropped, 0), uAt(plain, 0) + plainStep * 0.1f));
         QVERIFY(qFuzzyCompare(uAt(cropped, 1), uAt(plain, 1) - plainStep * 0.2f));
@@ -192,8 +196,12 @@ private Q_SLOTS:
         for (int i = 0; i < 200000; ++i) {
             const int64_t inW = random.bounded(1, 8000);
             const int64_t inH = random.bounded(1, 8000);
-            const State state{random.bounded(2) == 1, random.bounded(2) == 1, anyCrop(), anyCrop(),
-                              anyCrop(), anyCrop()};
+            const State state{random.bounded(2) == 1,
+                              random.bounded(2) == 1,
+                              anyCrop(),
+                              anyCrop(),
+                              anyCrop(),
+                              anyCrop()};
             const auto r = OutputTransform::uvRows(state, inW, inH);
             QVERIFY(r.outW >= 8 && r.outH >= 8);
             QVERIFY(r.outW <= std::max<int64_t>(inW, 8));

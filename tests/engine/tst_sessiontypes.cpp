@@ -25,15 +25,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("raw");
         QTest::addColumn<int>("expected"); // -1: nothing
-        QTest::addRow("source Window") << "source" << "Window" << int(SourceType::window);
-        QTest::addRow("source Syphon") << "source" << "Syphon" << int(SourceType::syphon);
-        QTest::addRow("source lower case") << "source" << "window" << -1;
-        QTest::addRow("source empty") << "source" << "" << -1;
-        QTest::addRow("health Live") << "health" << "Live" << int(HealthState::live);
-        QTest::addRow("health Stalled") << "health" << "Stalled" << int(HealthState::stalled);
-        QTest::addRow("health Stopped") << "health" << "Stopped" << int(HealthState::stopped);
-        QTest::addRow("health lower case") << "health" << "live" << -1;
-        QTest::addRow("health trailing space") << "health" << "Live " << -1;
+        QTest::addRow("source Window") << "source"
+                                       << "Window" << int(SourceType::window);
+        QTest::addRow("source Syphon") << "source"
+                                       << "Syphon" << int(SourceType::syphon);
+        QTest::addRow("source lower case") << "source"
+                                           << "window" << -1;
+        QTest::addRow("source empty") << "source"
+                                      << "" << -1;
+        QTest::addRow("health Live") << "health"
+                                     << "Live" << int(HealthState::live);
+        QTest::addRow("health Stalled") << "health"
+                                        << "Stalled" << int(HealthState::stalled);
+        QTest::addRow("health Stopped") << "health"
+                                        << "Stopped" << int(HealthState::stopped);
+        QTest::addRow("health lower case") << "health"
+                                           << "live" << -1;
+        QTest::addRow("health trailing space") << "health"
+                                               << "Live " << -1;
     }
 
     void fromRawValue()
@@ -81,8 +90,9 @@ private Q_SLOTS:
             labels << CaptureManager::rawValue(resolution);
         QCOMPARE(labels, expected);
         for (const auto resolution : CaptureManager::allOutputResolutions) {
-            QCOMPARE(CaptureManager::outputResolutionFromRawValue(CaptureManager::rawValue(resolution)),
-                     resolution);
+            QCOMPARE(
+                CaptureManager::outputResolutionFromRawValue(CaptureManager::rawValue(resolution)),
+                resolution);
         }
     }
 

@@ -4,7 +4,6 @@
 #include "platform/foundation/Logger.h"
 
 #include <QList>
-
 #include <mutex>
 
 // Collects every log entry written while it lives, from any thread.

@@ -24,12 +24,32 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
 
 } // namespace
 
-uint32_t XTestWindow::patternPixel(int x, int y, int w, int h, uint8_t blue)
+uint32_t XTestWindow::patternPixel(int x, int y, int w, int h, uint8_t blue, uint8_t alpha)
 {
     const uint32_t r = w > 1 ? uint32_t(x * 255 / (w - 1)) : 0;
     const uint32_t g = h > 1 ? uint32_t(y * 255 / (h - 1)) : 0;
-    return 0xff000000u | (r << 16) | (g << 8) | blue;
+    return (uint32_t(alpha) << 24) | (r << 16) | (g << 8) | blue;
 }
+
+namespace {
+
+// A TrueColor visual of depth 32, if the screen has one.
+xcb_visualid_t argbVisual(const xcb_screen_t *screen)
+{
+    for (auto depths = xcb_screen_allowed_depths_iterator(screen); depths.rem;
+         xcb_depth_next(&depths)) {
+        if (depths.data->depth != 32)
+            continue;
+        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
+             xcb_visualtype_next(&visuals)) {
+            if (visuals.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR)
+                return visuals.data->visual_id;
+        }
+    }
+    return 0;
+}
+
+} // namespace
 
 XTestWindow::XTestWindow(const Options &options, const char *displayName)
 {
@@ -53,12 +73,36 @@ void XTestWindow::create(const Options &options)
     xcb_connection_t *c = m_connection;
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     const xcb_window_t window = options.reuseId ? options.reuseId : xcb_generate_id(c);
-    const uint32_t values[] = {screen->black_pixel};
+    xcb_visualid_t visual = screen->root_visual;
+    m_depth = 24;
+    m_alpha = 0xff;
+    uint32_t mask = XCB_CW_BACK_PIXEL;
+    std::vector<uint32_t> values{screen->black_pixel};
+    if (options.argb) {
+        visual = argbVisual(screen);
+        if (!visual)
+            return;
+        // A window of another depth than its parent needs its own border and colormap.
+        m_depth = 32;
+        m_alpha = 0x80;
+        m_colormap = xcb_generate_id(c);
+        xcb_create_colormap(c, XCB_COLORMAP_ALLOC_NONE, m_colormap, screen->root, visual);
+        mask |= XCB_CW_BORDER_PIXEL;
+        values.push_back(0);
+    }
+    if (options.overrideRedirect) {
+        mask |= XCB_CW_OVERRIDE_REDIRECT;
+        values.push_back(1);
+    }
+    if (options.argb) {
+        mask |= XCB_CW_COLORMAP;
+        values.push_back(m_colormap);
+    }
     std::unique_ptr<xcb_generic_error_t, Free> error(xcb_request_check(
-        c, xcb_create_window_checked(
-               c, XCB_COPY_FROM_PARENT, window, screen->root, int16_t(m_rect.x()),
-               int16_t(m_rect.y()), uint16_t(m_rect.width()), uint16_t(m_rect.height()), 0,
-               XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values)));
+        c, xcb_create_window_checked(c, m_depth, window, screen->root, int16_t(m_rect.x()),
+                                     int16_t(m_rect.y()), uint16_t(m_rect.width()),
+                                     uint16_t(m_rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                                     visual, mask, values.data())));
     if (error)
         return;
     m_window = window;
@@ -103,6 +147,8 @@ void XTestWindow::create(const Options &options)
 
 XTestWindow::~XTestWindow()
 {
+    if (m_colormap)
+        xcb_free_colormap(m_connection, m_colormap);
     xcb_disconnect(m_connection); // destroys the window with the connection
 }
 
@@ -140,10 +186,11 @@ void XTestWindow::draw(std::optional<uint8_t> blue)
         const int rows = std::min(rowsPerBand, h - top);
         for (int y = 0; y < rows; ++y) {
             for (int x = 0; x < w; ++x)
-                band[size_t(y) * size_t(w) + size_t(x)] = patternPixel(x, top + y, w, h, m_blue);
+                band[size_t(y) * size_t(w) + size_t(x)] =
+                    patternPixel(x, top + y, w, h, m_blue, m_alpha);
         }
         xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window, m_gc, uint16_t(w),
-                      uint16_t(rows), 0, int16_t(top), 0, 24,
+                      uint16_t(rows), 0, int16_t(top), 0, m_depth,
                       uint32_t(size_t(w) * size_t(rows) * 4),
                       reinterpret_cast<const uint8_t *>(band.data()));
     }

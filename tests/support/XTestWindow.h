@@ -23,7 +23,9 @@ public:
         QByteArray wmClassName;      // empty: no WM_CLASS
         std::optional<uint32_t> pid; // _NET_WM_PID
         uint8_t blue = 0x40;
-        bool hidden = false;      // _NET_WM_STATE_HIDDEN
+        bool overrideRedirect = false; // a menu or pop-up: no window manager handles it
+        bool argb = false;   // a 32-bit visual whose fourth byte is alpha: the pattern's is 0x80
+        bool hidden = false; // _NET_WM_STATE_HIDDEN
         bool desktopType = false; // _NET_WM_WINDOW_TYPE_DESKTOP
         bool map = true;
         xcb_window_t reuseId = XCB_WINDOW_NONE; // create with this id (of this client's range)
@@ -44,10 +46,10 @@ public:
 
     // The pattern's pixel at (x, y) of a window of size w × h with the given blue, as BGRA bytes
     // read as a little-endian 32-bit value (0xAARRGGBB).
-    static uint32_t patternPixel(int x, int y, int w, int h, uint8_t blue);
+    static uint32_t patternPixel(int x, int y, int w, int h, uint8_t blue, uint8_t alpha = 0xff);
     uint32_t patternPixel(int x, int y) const
     {
-        return patternPixel(x, y, m_rect.width(), m_rect.height(), m_blue);
+        return patternPixel(x, y, m_rect.width(), m_rect.height(), m_blue, m_alpha);
     }
 
     // Draws the pattern again (with a new blue, when given).
@@ -74,4 +76,7 @@ private:
     xcb_gcontext_t m_gc = 0;
     QRect m_rect;
     uint8_t m_blue = 0;
+    uint8_t m_alpha = 0xff;
+    uint8_t m_depth = 24;
+    xcb_colormap_t m_colormap = 0;
 };

@@ -15,12 +15,10 @@ Bundle &mainBundleStorage()
 
 } // namespace
 
-Bundle::Bundle(std::optional<QString> identifier, QVariantMap infoDictionary,
-               QString resourceRoot)
+Bundle::Bundle(std::optional<QString> identifier, QVariantMap infoDictionary, QString resourceRoot)
     : m_identifier(std::move(identifier)), m_infoDictionary(std::move(infoDictionary)),
       m_resourceRoot(std::move(resourceRoot))
-{
-}
+{}
 
 const Bundle &Bundle::main()
 {

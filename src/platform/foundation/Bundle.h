@@ -4,7 +4,6 @@
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
-
 #include <optional>
 
 // The application bundle: its identifier, its info dictionary and its resources.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <utility>
 #include <variant>
 
@@ -19,8 +18,7 @@ struct Error
 };
 
 // The outcome of an operation that yields a value or fails with an Error.
-template <typename T>
-class Expected
+template <typename T> class Expected
 {
 public:
     Expected(T value) : m_state(std::move(value)) {}
@@ -43,8 +41,7 @@ private:
 };
 
 // The outcome of an operation that yields nothing or fails with an Error.
-template <>
-class Expected<void>
+template <> class Expected<void>
 {
 public:
     Expected() = default;

@@ -3,12 +3,11 @@
 
 #include "Bundle.h"
 
-#include <systemd/sd-journal.h>
-
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <syslog.h>
+#include <systemd/sd-journal.h>
 #include <unistd.h>
 
 namespace {
@@ -51,12 +50,12 @@ void writeToJournal(const LogEntry &entry)
 
 void writeToStderr(const LogEntry &entry)
 {
-    const QByteArray line = QStringLiteral("[%1:%2] %3: %4\n")
-                                .arg(entry.subsystem, entry.category,
-                                     entry.level == LogLevel::error ? QStringLiteral("error")
-                                                                    : QStringLiteral("info"),
-                                     entry.message)
-                                .toUtf8();
+    const QByteArray line =
+        QStringLiteral("[%1:%2] %3: %4\n")
+            .arg(entry.subsystem, entry.category,
+                 entry.level == LogLevel::error ? QStringLiteral("error") : QStringLiteral("info"),
+                 entry.message)
+            .toUtf8();
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
 }
 
@@ -72,8 +71,7 @@ void handleQtMessage(QtMsgType type, const QMessageLogContext &context, const QS
 
 Logger::Logger(const char *category)
     : m_category(category, QtInfoMsg), m_subsystem(Bundle::loggingSubsystem())
-{
-}
+{}
 
 void Logger::info(const QString &message) const
 {
@@ -84,7 +82,8 @@ void Logger::info(const QString &message) const
 void Logger::error(const QString &message) const
 {
     if (m_category.isCriticalEnabled())
-        write({m_subsystem, QString::fromUtf8(m_category.categoryName()), LogLevel::error, message});
+        write(
+            {m_subsystem, QString::fromUtf8(m_category.categoryName()), LogLevel::error, message});
 }
 
 int Logger::addSink(Sink sink)

@@ -3,7 +3,6 @@
 
 #include <QLoggingCategory>
 #include <QString>
-
 #include <functional>
 
 enum class LogLevel { info, error };

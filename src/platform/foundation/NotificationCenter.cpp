@@ -27,7 +27,8 @@ void NotificationCenter::removeObserver(const void *observer)
         auto split = std::stable_partition(
             m_registrations.begin(), m_registrations.end(),
             [observer](const auto &registration) { return registration->observer != observer; });
-        removed.assign(std::make_move_iterator(split), std::make_move_iterator(m_registrations.end()));
+        removed.assign(std::make_move_iterator(split),
+                       std::make_move_iterator(m_registrations.end()));
         m_registrations.erase(split, m_registrations.end());
     }
     for (const auto &registration : removed) {

@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QVariantMap>
-
 #include <functional>
 #include <memory>
 #include <mutex>

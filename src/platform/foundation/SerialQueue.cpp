@@ -31,7 +31,8 @@ void applyPriority(SerialQueue::Priority priority)
         if (geteuid() == 0)
             target = -20;
         else if (getrlimit(RLIMIT_NICE, &limit) == 0)
-            target = limit.rlim_cur == RLIM_INFINITY ? -20 : std::min(target, 20 - int(limit.rlim_cur));
+            target =
+                limit.rlim_cur == RLIM_INFINITY ? -20 : std::min(target, 20 - int(limit.rlim_cur));
         setpriority(PRIO_PROCESS, id_t(tid), std::max(target, -20));
         break;
     }
@@ -47,8 +48,7 @@ void applyPriority(SerialQueue::Priority priority)
 
 SerialQueue::SerialQueue(QString label, Priority priority)
     : m_label(std::move(label)), m_priority(priority), m_thread([this] { run(); })
-{
-}
+{}
 
 SerialQueue::~SerialQueue()
 {

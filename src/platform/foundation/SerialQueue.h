@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <condition_variable>
 #include <deque>
 #include <functional>

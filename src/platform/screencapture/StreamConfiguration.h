@@ -9,8 +9,8 @@ enum class PixelFormat : uint32_t {
     bgra = 0x42475241, // 'BGRA': bytes B, G, R, A in memory, 8 bits each
 };
 
-// How a stream captures. Defaults follow the platform service the engine was written against:
-// the cursor is shown, frames come as fast as the source changes, at the source's own size.
+// How a stream captures. By default the pointer is shown, frames come as often as the source
+// changes, at the source's own size, and the consumer may hold up to eight of them.
 struct StreamConfiguration
 {
     bool capturesAudio = false; // no audio is ever captured; true is refused at start

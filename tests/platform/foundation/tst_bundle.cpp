@@ -47,8 +47,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<std::optional<QString>>("identifier");
         QTest::addColumn<QString>("subsystem");
-        QTest::addRow("identifier") << std::optional<QString>(QStringLiteral("org.example.Test"))
-                                    << "org.example.Test";
+        QTest::addRow("identifier")
+            << std::optional<QString>(QStringLiteral("org.example.Test")) << "org.example.Test";
         QTest::addRow("none") << std::optional<QString>() << "Kinolith";
         QTest::addRow("empty") << std::optional<QString>(QString()) << "Kinolith";
     }
@@ -86,8 +86,10 @@ private Q_SLOTS:
     void resourceUrlsInTheResourceSystemUseQrc()
     {
         // Qt itself ships resources under :/qt-project.org; any file there will do.
-        const Bundle bundle(QStringLiteral("test.bundle"), {}, QStringLiteral(":/qt-project.org/qmime"));
-        const auto url = bundle.urlForResource(QStringLiteral("freedesktop.org"), QStringLiteral("xml"));
+        const Bundle bundle(QStringLiteral("test.bundle"), {},
+                            QStringLiteral(":/qt-project.org/qmime"));
+        const auto url =
+            bundle.urlForResource(QStringLiteral("freedesktop.org"), QStringLiteral("xml"));
         if (!url)
             QSKIP("this Qt build keeps no MIME database in its resources");
         QCOMPARE(url->scheme(), QStringLiteral("qrc"));

@@ -4,7 +4,6 @@
 #include "support/LogCapture.h"
 
 #include <QTest>
-
 #include <thread>
 
 class TestLogger : public QObject
@@ -59,7 +58,8 @@ private Q_SLOTS:
         qInstallMessageHandler(nullptr);
         bool found = false;
         for (const auto &entry : capture.entries())
-            found = found || (entry.message == u"a warning from Qt" && entry.level == LogLevel::error);
+            found =
+                found || (entry.message == u"a warning from Qt" && entry.level == LogLevel::error);
         QVERIFY(found);
     }
 

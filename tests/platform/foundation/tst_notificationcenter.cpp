@@ -2,7 +2,6 @@
 #include "platform/foundation/NotificationCenter.h"
 
 #include <QTest>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -24,7 +23,8 @@ private Q_SLOTS:
         });
         center.addObserver(&observer, QStringLiteral("retire"),
                            [&](const Notification &n) { seen << n.name; });
-        center.post({QStringLiteral("announce"), nullptr, {{QStringLiteral("uuid"), QStringLiteral("7")}}});
+        center.post(
+            {QStringLiteral("announce"), nullptr, {{QStringLiteral("uuid"), QStringLiteral("7")}}});
         center.post({QStringLiteral("update"), nullptr, {}});
         center.post({QStringLiteral("retire"), nullptr, {}});
         QCOMPARE(seen, (QStringList{QStringLiteral("announce=7"), QStringLiteral("retire")}));
@@ -36,8 +36,10 @@ private Q_SLOTS:
         int first = 0, second = 0;
         int firstCalls = 0, secondCalls = 0;
         for (const char *name : {"a", "b"}) {
-            center.addObserver(&first, QString::fromLatin1(name), [&](const Notification &) { ++firstCalls; });
-            center.addObserver(&second, QString::fromLatin1(name), [&](const Notification &) { ++secondCalls; });
+            center.addObserver(&first, QString::fromLatin1(name),
+                               [&](const Notification &) { ++firstCalls; });
+            center.addObserver(&second, QString::fromLatin1(name),
+                               [&](const Notification &) { ++secondCalls; });
         }
         center.removeObserver(&first);
         center.post({QStringLiteral("a"), nullptr, {}});

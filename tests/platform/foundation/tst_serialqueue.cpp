@@ -5,7 +5,6 @@
 
 #include <QTest>
 #include <QThread>
-
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -62,7 +61,8 @@ private Q_SLOTS:
 
     void runsOnItsOwnNamedThread()
     {
-        SerialQueue queue(QStringLiteral("Kinolith.CaptureQueue.AB12"), SerialQueue::Priority::normal);
+        SerialQueue queue(QStringLiteral("Kinolith.CaptureQueue.AB12"),
+                          SerialQueue::Priority::normal);
         std::thread::id taskThread;
         char name[16] = {};
         bool isCurrentInside = false;

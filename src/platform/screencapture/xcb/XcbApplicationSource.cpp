@@ -120,8 +120,13 @@ void XcbApplicationSource::nameWindowPixmap(Tracked &tracked)
 void XcbApplicationSource::refreshWindows()
 {
     m_windowsStale = false;
-    std::vector<XcbWindowInfo> infos =
-        XcbWindowList::describe(m_connection, XcbWindowList::clientWindows(m_connection), false);
+    // Client windows, then the menus and pop-ups above them.
+    std::vector<xcb_window_t> ids = XcbWindowList::clientWindows(m_connection);
+    for (xcb_window_t id : XcbWindowList::overrideRedirectWindows(m_connection)) {
+        if (std::find(ids.begin(), ids.end(), id) == ids.end())
+            ids.push_back(id);
+    }
+    std::vector<XcbWindowInfo> infos = XcbWindowList::describe(m_connection, ids, false);
     std::vector<Tracked> next;
     next.reserve(infos.size());
     xcb_connection_t *c = m_connection.get();

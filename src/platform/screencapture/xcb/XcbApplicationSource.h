@@ -9,8 +9,9 @@
 
 namespace ScreenCapture {
 
-// A monitor showing only the windows of the applications not excluded, composited in stacking
-// order over black from their Composite pixmaps (so an excluded window on top hides nothing).
+// A monitor showing only the windows of the applications not excluded (client windows and the
+// override-redirect menus and pop-ups above them, by _NET_WM_PID), composited in stacking order
+// over black from their Composite pixmaps (so an excluded window on top hides nothing).
 // The set of windows follows the client list as windows come, go, move and restack.
 class XcbApplicationSource final : public XcbCaptureSource
 {

@@ -287,7 +287,7 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             continue; // the round trip may have queued events: look at them first
         }
         if (dirty && now >= lastFrame + interval && now >= retryAt) {
-            switch (captureFrame(connection, source, pool, cursor)) {
+            switch (captureFrame(connection, source, pool, cursor, now)) {
             case FrameOutcome::delivered:
                 lastFrame = now;
                 dirty = false;
@@ -307,9 +307,16 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
             wait = std::max(lastFrame + interval, retryAt) - now;
         if (cursor)
             wait = std::min(wait, nextCursorLook - now);
-        const int timeout = std::isinf(wait) ? -1 : int(std::ceil(std::max(wait, 0.0) * 1000));
+        // Nanoseconds: whole milliseconds would make a 1/60 s cap come out near 58 frames/s.
+        timespec timeout{};
+        if (!std::isinf(wait)) {
+            const double clamped = std::max(wait, 0.0);
+            timeout.tv_sec = time_t(clamped);
+            timeout.tv_nsec = long((clamped - double(timeout.tv_sec)) * 1e9);
+        }
         xcb_flush(c);
-        if (poll(fds, 2, timeout) > 0 && (fds[1].revents & POLLIN)) {
+        if (ppoll(fds, 2, std::isinf(wait) ? nullptr : &timeout, nullptr) > 0 &&
+            (fds[1].revents & POLLIN)) {
             uint64_t count = 0;
             [[maybe_unused]] const auto readBytes = read(m_wakeFd, &count, sizeof count);
         }
@@ -318,7 +325,7 @@ void XcbStream::captureLoop(XcbConnection &connection, XcbCaptureSource &source,
 
 XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection, XcbCaptureSource &source,
                                                 XcbPixelBufferPool &pool,
-                                                const XcbCursorOverlay *cursor)
+                                                const XcbCursorOverlay *cursor, double captureTime)
 {
     const QSize sourceSize = source.size();
     if (sourceSize.isEmpty())
@@ -348,7 +355,7 @@ XcbStream::FrameOutcome XcbStream::captureFrame(XcbConnection &connection, XcbCa
     }
     if (!output || !queue)
         return FrameOutcome::delivered; // nobody listens: the frame is done with
-    SampleBuffer sample{std::move(buffer), hostTime()};
+    SampleBuffer sample{std::move(buffer), captureTime};
     queue->async([output = std::move(output), sample = std::move(sample)] {
         output->didOutputSampleBuffer(sample, StreamOutputType::screen);
     });

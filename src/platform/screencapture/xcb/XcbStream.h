@@ -40,7 +40,8 @@ private:
     void captureLoop(XcbConnection &connection, XcbCaptureSource &source, XcbPixelBufferPool &pool,
                      XcbCursorOverlay *cursor);
     FrameOutcome captureFrame(XcbConnection &connection, XcbCaptureSource &source,
-                              XcbPixelBufferPool &pool, const XcbCursorOverlay *cursor);
+                              XcbPixelBufferPool &pool, const XcbCursorOverlay *cursor,
+                              double captureTime);
     // Completes a stop once every frame already handed to the output's queue has been handled.
     void completeStop(Completion completion);
     std::optional<Error> configurationError() const;

@@ -42,6 +42,29 @@ std::optional<QString> propertyText(const xcb_get_property_reply_t *reply, xcb_a
     return QString::fromLocal8Bit(data, length); // COMPOUND_TEXT and friends, best effort
 }
 
+// The mapped input-output children of the root, bottom first, of one kind.
+std::vector<xcb_window_t> topLevelWindows(const XcbConnection &connection, bool overrideRedirect)
+{
+    xcb_connection_t *c = connection.get();
+    std::vector<xcb_window_t> result;
+    auto tree = xcbReply(xcb_query_tree_reply, c, xcb_query_tree(c, connection.root()));
+    if (!tree)
+        return result;
+    const xcb_window_t *children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    std::vector<xcb_get_window_attributes_cookie_t> cookies(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i)
+        cookies[size_t(i)] = xcb_get_window_attributes(c, children[i]);
+    for (int i = 0; i < count; ++i) {
+        auto attributes = xcbReply(xcb_get_window_attributes_reply, c, cookies[size_t(i)]);
+        if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED &&
+            bool(attributes->override_redirect) == overrideRedirect &&
+            attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
+            result.push_back(children[i]);
+    }
+    return result;
+}
+
 } // namespace
 
 std::vector<xcb_window_t> XcbWindowList::clientWindows(const XcbConnection &connection)
@@ -58,22 +81,12 @@ std::vector<xcb_window_t> XcbWindowList::clientWindows(const XcbConnection &conn
     }
 
     // No window manager: the top-level windows are the clients.
-    std::vector<xcb_window_t> result;
-    auto tree = xcbReply(xcb_query_tree_reply, c, xcb_query_tree(c, connection.root()));
-    if (!tree)
-        return result;
-    const xcb_window_t *children = xcb_query_tree_children(tree.get());
-    const int count = xcb_query_tree_children_length(tree.get());
-    std::vector<xcb_get_window_attributes_cookie_t> cookies(size_t(std::max(count, 0)));
-    for (int i = 0; i < count; ++i)
-        cookies[size_t(i)] = xcb_get_window_attributes(c, children[i]);
-    for (int i = 0; i < count; ++i) {
-        auto attributes = xcbReply(xcb_get_window_attributes_reply, c, cookies[size_t(i)]);
-        if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED &&
-            !attributes->override_redirect && attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
-            result.push_back(children[i]);
-    }
-    return result;
+    return topLevelWindows(connection, false);
+}
+
+std::vector<xcb_window_t> XcbWindowList::overrideRedirectWindows(const XcbConnection &connection)
+{
+    return topLevelWindows(connection, true);
 }
 
 std::vector<XcbWindowInfo> XcbWindowList::describe(const XcbConnection &connection,

@@ -36,6 +36,9 @@ public:
     // the root that are not override-redirect.
     static std::vector<xcb_window_t> clientWindows(const XcbConnection &connection);
 
+    // The mapped override-redirect top-level windows (menus, tooltips, pop-ups), bottom first.
+    static std::vector<xcb_window_t> overrideRedirectWindows(const XcbConnection &connection);
+
     // Reads the given windows in one batch of requests; withNames adds title and class.
     static std::vector<XcbWindowInfo> describe(const XcbConnection &connection,
                                                const std::vector<xcb_window_t> &windows,
