@@ -2,6 +2,7 @@
 #include "CaptureManager.h"
 
 #include "CaptureSession.h"
+#include "MetalShared.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/screencapture/ScreenCaptureAwaitables.h"
@@ -84,13 +85,14 @@ CaptureManager::outputResolutionFromRawValue(const QString &raw)
 
 CaptureManager::CaptureManager(QObject *parent)
     : CaptureManager(ScreenCapture::makeScreenCaptureService(), framesharing::Directory::create(),
-                     parent)
+                     nullptr, parent)
 {}
 
 CaptureManager::CaptureManager(std::shared_ptr<ScreenCapture::ScreenCaptureService> screenCapture,
-                               std::shared_ptr<framesharing::Directory> directory, QObject *parent)
+                               std::shared_ptr<framesharing::Directory> directory,
+                               std::shared_ptr<MetalShared> metal, QObject *parent)
     : QObject(parent), m_screenCapture(std::move(screenCapture)), m_directory(std::move(directory)),
-      m_status(statusIdle)
+      m_metal(metal ? std::move(metal) : std::make_shared<MetalShared>()), m_status(statusIdle)
 {
     m_sessions.push_back(CaptureSession::create());
 
@@ -160,6 +162,11 @@ QString CaptureManager::resolvedServerName(const CaptureSession &session) const
     const QString application =
         selected->owningApplication ? selected->owningApplication->applicationName : unknownApp;
     return application + QStringLiteral(" - ") + suffix;
+}
+
+Expected<void> CaptureManager::ensureMetalReady()
+{
+    return m_metal->ensureReady();
 }
 
 QCoro::Task<> CaptureManager::refreshWindows()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "SyphonServerInfo.h"
+#include "platform/foundation/Error.h"
 #include "platform/screencapture/ShareableContent.h"
 
 #include <QCoro/QCoroTask>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class CaptureSession;
+class MetalShared;
 
 namespace ScreenCapture {
 class ScreenCaptureService;
@@ -69,9 +71,11 @@ public:
 
     // A manager on this desktop's screen-capture service and frame-sharing directory.
     explicit CaptureManager(QObject *parent = nullptr);
-    // A manager on the given services (tests give their own).
+    // A manager on the given services (tests give their own; a null GPU context means the system
+    // default device's).
     CaptureManager(std::shared_ptr<ScreenCapture::ScreenCaptureService> screenCapture,
-                   std::shared_ptr<framesharing::Directory> directory, QObject *parent = nullptr);
+                   std::shared_ptr<framesharing::Directory> directory,
+                   std::shared_ptr<MetalShared> metal = nullptr, QObject *parent = nullptr);
     // Stops listening to the directory. Sessions are neither stopped nor removed.
     ~CaptureManager() override;
 
@@ -92,6 +96,13 @@ public:
     // The name the session publishes its output under: "<application> - <tag>", or
     // "Output - <tag>" when its source is not in the catalogue.
     Q_INVOKABLE QString resolvedServerName(const CaptureSession &session) const;
+
+    // Makes the shared GPU context ready; its error is passed on unchanged.
+    Expected<void> ensureMetalReady();
+    // The shared GPU context, for sessions. Frame handlers hold it strongly: it is all the frame
+    // path needs of the manager, and it outlives any session still delivering frames.
+    const MetalShared &metal() const { return *m_metal; }
+    std::shared_ptr<const MetalShared> sharedMetal() const { return m_metal; }
 
     // Replaces the screen-capture lists ("Loading sources…", then "Ready" or the failure), rereads
     // the directory and gives the first listed window to sessions that have none.
@@ -136,6 +147,7 @@ private:
 
     std::shared_ptr<ScreenCapture::ScreenCaptureService> m_screenCapture;
     std::shared_ptr<framesharing::Directory> m_directory;
+    const std::shared_ptr<MetalShared> m_metal;
 
     std::vector<Window> m_windows;
     QVariantList m_windowsValue; // m_windows for QML, made at each refresh
