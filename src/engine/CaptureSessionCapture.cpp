@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CaptureSession: starting and stopping a capture, and the frames in between.
 #include "CaptureSession.h"
-
 #include "FramePath.h"
 #include "MetalShared.h"
 #include "OutputTransform.h"
@@ -53,7 +52,8 @@ Error CaptureSession::metalNotAvailableError()
 
 Error CaptureSession::syphonConnectFailedError()
 {
-    return {QStringLiteral("CaptureSession"), -2, QStringLiteral("Failed to connect to Syphon server")};
+    return {QStringLiteral("CaptureSession"), -2,
+            QStringLiteral("Failed to connect to Syphon server")};
 }
 
 Error CaptureSession::outputTooLargeError(int64_t width, int64_t height, int maximum)
@@ -104,7 +104,8 @@ QCoro::Task<> CaptureSession::startWindowCapture(CaptureManager &manager)
         }
         source.label = application->applicationName;
     } else if (const auto window = manager.window(m_selectedWindowID)) {
-        source = {ScreenCapture::ContentFilter::window(*window), CaptureManager::windowLabel(*window)};
+        source = {ScreenCapture::ContentFilter::window(*window),
+                  CaptureManager::windowLabel(*window)};
     } else {
         setStatus(SessionStatus::pickSource());
         co_return;
@@ -131,8 +132,8 @@ QCoro::Task<> CaptureSession::startWindowCapture(CaptureManager &manager)
     configuration.pixelFormat = ScreenCapture::PixelFormat::bgra;
     configuration.queueDepth = AppConfiguration::Capture::queueDepth;
     configuration.minimumFrameInterval = AppConfiguration::Capture::minimumFrameInterval;
-    if (const auto size = OutputTransform::requestedSize(m_outputResolution, m_customWidth,
-                                                         m_customHeight)) {
+    if (const auto size =
+            OutputTransform::requestedSize(m_outputResolution, m_customWidth, m_customHeight)) {
         // A size the GPU cannot draw would capture and publish nothing: refuse it here.
         const int maximum = gpu->device->maxTextureSize();
         if (size->width > maximum || size->height > maximum) {
@@ -156,10 +157,10 @@ QCoro::Task<> CaptureSession::startWindowCapture(CaptureManager &manager)
 
     auto stream = manager.screenCaptureService()->makeStream(*source.filter, configuration);
     auto output = std::make_shared<StreamOutput>(weak_from_this(), manager.sharedMetal());
-    auto queue = std::make_shared<SerialQueue>(QStringLiteral("Kinolith.CaptureQueue.") + shortTag(),
-                                               AppConfiguration::Capture::queueQoS);
-    if (const auto added = stream->addStreamOutput(output, ScreenCapture::StreamOutputType::screen,
-                                                   queue);
+    auto queue = std::make_shared<SerialQueue>(
+        QStringLiteral("Kinolith.CaptureQueue.") + shortTag(), AppConfiguration::Capture::queueQoS);
+    if (const auto added =
+            stream->addStreamOutput(output, ScreenCapture::StreamOutputType::screen, queue);
         !added) {
         failStart(added.error());
         co_return;
@@ -287,9 +288,9 @@ void CaptureSession::handle(const ScreenCapture::SampleBuffer &sampleBuffer,
     if (!pixels)
         return;
     // The pixel buffer goes back to the stream's pool once the GPU has taken its pixels.
-    m_framePath->process({pixels->data(), pixels->width(), pixels->height(),
-                          int64_t(pixels->bytesPerRow()), pixels},
-                         metal);
+    m_framePath->process(
+        {pixels->data(), pixels->width(), pixels->height(), int64_t(pixels->bytesPerRow()), pixels},
+        metal);
 }
 
 void CaptureSession::handleSyphonFrame(framesharing::Client &client, const MetalShared &metal)

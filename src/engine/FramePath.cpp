@@ -8,7 +8,6 @@
 #include "platform/gpu/GpuCommandBuffer.h"
 #include "platform/gpu/GpuCommandQueue.h"
 
-
 FramePath::FramePath(Callbacks callbacks) : m_callbacks(std::move(callbacks)) {}
 
 void FramePath::setServer(std::shared_ptr<framesharing::Server> server)
@@ -58,10 +57,10 @@ void FramePath::process(const GpuPixelBuffer &source, const MetalShared &metal)
         return;
 
     const TransformSnapshot snap = m_callbacks.transformSnapshot();
-    const auto geometry = OutputTransform::uvRows(
-        {snap.rotation180, snap.flipHorizontal, snap.cropTopPx, snap.cropLeftPx, snap.cropRightPx,
-         snap.cropBottomPx},
-        source.width, source.height);
+    const auto geometry =
+        OutputTransform::uvRows({snap.rotation180, snap.flipHorizontal, snap.cropTopPx,
+                                 snap.cropLeftPx, snap.cropRightPx, snap.cropBottomPx},
+                                source.width, source.height);
     // The output is never larger than its source (or 8 x 8), so it fits an int.
     const Size size{int(geometry.outW), int(geometry.outH)};
 
@@ -100,9 +99,9 @@ void FramePath::process(const GpuPixelBuffer &source, const MetalShared &metal)
     // first row is the top of the picture, the texture's first row its bottom: last row first.
     // Without a free buffer (no consumer, a new size being agreed) the frame is not sent.
     framesharing::ServerFrame frame = server->beginFrame(size.width, size.height);
-    const bool sending = frame && commandBuffer->encodeReadBack(output, frame.bufferTop(),
-                                                                frame.stride(),
-                                                                GpuRowOrder::lastRowFirst);
+    const bool sending =
+        frame && commandBuffer->encodeReadBack(output, frame.bufferTop(), frame.stride(),
+                                               GpuRowOrder::lastRowFirst);
 
     const double frameTime = hostTime();
     m_lastFrameTime.store(frameTime, std::memory_order_relaxed);

@@ -5,7 +5,6 @@
 #include "platform/gpu/GpuTextureCache.h"
 
 #include <QImage>
-
 #include <atomic>
 #include <functional>
 #include <memory>

@@ -7,8 +7,7 @@
 StreamOutput::StreamOutput(std::weak_ptr<CaptureSession> parent,
                            std::weak_ptr<const MetalShared> metal)
     : m_parent(std::move(parent)), m_metal(std::move(metal))
-{
-}
+{}
 
 void StreamOutput::didOutputSampleBuffer(const ScreenCapture::SampleBuffer &sampleBuffer,
                                          ScreenCapture::StreamOutputType type)
