@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CaptureSession.h"
 
+#include "FramePath.h"
 #include "SessionStatus.h"
 #include "platform/foundation/MainThread.h"
 
@@ -43,7 +44,15 @@ std::shared_ptr<CaptureSession> CaptureSession::create()
 
 CaptureSession::CaptureSession()
     : m_id(QUuid::createUuid()), m_status(SessionStatus::idle()),
-      m_statusPrefix(SessionStatus::defaultPrefix())
+      m_statusPrefix(SessionStatus::defaultPrefix()),
+      m_framePath(std::make_unique<FramePath>(FramePath::Callbacks{
+          [this] { return transformSnapshot(); }, [this](double) { frameWasPublished(); },
+          [this](QImage preview) {
+              MainThread::post([weak = weak_from_this(), preview = std::move(preview)] {
+                  if (const auto self = weak.lock())
+                      self->setPreviewImage(preview);
+              });
+          }}))
 {
     syncState();
 }

@@ -4,8 +4,10 @@
 #include "CaptureManager.h"
 #include "SessionTypes.h"
 #include "TransformSnapshot.h"
+#include "platform/foundation/Error.h"
 #include "platform/foundation/Logger.h"
 
+#include <QCoro/QCoroTask>
 #include <QImage>
 #include <QObject>
 #include <QUuid>
@@ -20,7 +22,22 @@
 // Its properties are observable (each has a NOTIFY signal) and belong to the main thread. The
 // frame path reads the transform through transformSnapshot(), which is safe from any thread.
 // Sessions are shared (std::shared_ptr, see create()) and always destroyed on the main thread.
-class CaptureSession : public QObject
+class FramePath;
+class MetalShared;
+class SerialQueue;
+class StreamOutput;
+
+namespace ScreenCapture {
+class Stream;
+struct SampleBuffer;
+} // namespace ScreenCapture
+
+namespace framesharing {
+class Client;
+class Server;
+} // namespace framesharing
+
+class CaptureSession : public QObject, public std::enable_shared_from_this<CaptureSession>
 {
     Q_OBJECT
     Q_PROPERTY(QUuid id READ id CONSTANT)
@@ -116,6 +133,29 @@ public:
     const QImage &previewImage() const { return m_previewImage; }
     void setPreviewImage(const QImage &image);
 
+    // Starts capturing from the selected source and publishing the output, by source type.
+    // Does nothing on a running session. Reports every outcome through status, isRunning and
+    // healthState. Main thread; the session must be owned by a std::shared_ptr (create()).
+    QCoro::Task<> start(CaptureManager &manager);
+    // Ends whatever the session runs and leaves it stopped: "Stopping…", then "Stopped". Does
+    // nothing on a session that is not running. Main thread.
+    QCoro::Task<> stop(CaptureManager &manager);
+
+    // The frame path's two entry points: a captured frame, on the session's capture queue, and a
+    // new frame of the frame-sharing source, on its client's thread. Failures drop the frame.
+    void handle(const ScreenCapture::SampleBuffer &sampleBuffer, const MetalShared &metal);
+    void handleSyphonFrame(framesharing::Client &client, const MetalShared &metal);
+
+    // The frame path, for tests that look at its output texture and timing.
+    const FramePath &framePath() const { return *m_framePath; }
+    // The output server while running, for tests and the interface's info.
+    std::shared_ptr<framesharing::Server> syphonServer() const { return m_syphonServer; }
+
+    // The errors a start raises itself.
+    static Error metalNotAvailableError();
+    static Error syphonConnectFailedError();
+    static Error outputTooLargeError(int64_t width, int64_t height, int maximum);
+
     // Turns rotation between r0 and r180, through setRotation().
     Q_INVOKABLE void rotateOnce();
 
@@ -159,6 +199,13 @@ private:
     QVariant selectedSyphonUUIDValue() const;
     void setSelectedSyphonUUIDValue(const QVariant &value);
 
+    QCoro::Task<> startWindowCapture(CaptureManager &manager);
+    QCoro::Task<> startSyphonCapture(CaptureManager &manager);
+    // A start that got past its checks failed: say why and leave the session stopped.
+    void failStart(const Error &error);
+    // The two follow-ups of a published frame, run on the main thread.
+    void frameWasPublished();
+
     // Copies the transform settings into the snapshot.
     void syncState();
     // What every transform setter does after storing its value.
@@ -192,6 +239,17 @@ private:
     // m_snapLock only for the copy.
     mutable std::mutex m_snapLock;
     TransformSnapshot m_snap;
+
+    // What a running session holds, main thread only. The frame path keeps its own references to
+    // the server and the output texture (see FramePath).
+    std::shared_ptr<ScreenCapture::Stream> m_stream;
+    std::shared_ptr<StreamOutput> m_streamOutput;
+    std::shared_ptr<SerialQueue> m_captureQueue;
+    std::shared_ptr<framesharing::Client> m_syphonClient;
+    std::shared_ptr<framesharing::Server> m_syphonServer;
+
+    // Frames of this session: the frame's thread, and the main thread at start and stop.
+    const std::unique_ptr<FramePath> m_framePath;
 
     Logger m_log{"CaptureSession"};
 };

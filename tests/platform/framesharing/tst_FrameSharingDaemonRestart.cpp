@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Servers, clients and the directory while their PipeWire daemon goes away and comes back. The
+// daemon is a private one, so the test command's daemon stays up for the other tests.
+#include "NotificationRecorder.h"
+#include "Publisher.h"
+
+#include "platform/framesharing/Client.h"
+#include "platform/framesharing/Directory.h"
+#include "platform/framesharing/Server.h"
+#include "support/PrivatePipeWire.h"
+
+#include <QTest>
+
+using namespace framesharing;
+
+namespace {
+
+QString uuidOf(const Server &server)
+{
+    return server.description().value(keys::uuid).toString();
+}
+
+bool listed(Directory &directory, const QString &uuid)
+{
+    const QList<QVariantMap> servers = directory.servers();
+    return !uuid.isEmpty() &&
+           std::any_of(servers.begin(), servers.end(), [&uuid](const QVariantMap &server) {
+               return server.value(keys::uuid).toString() == uuid;
+           });
+}
+
+} // namespace
+
+class tst_FrameSharingDaemonRestart : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_daemon.useInThisProcess();
+        QVERIFY(m_daemon.start());
+    }
+
+    void everythingSurvivesARestart()
+    {
+        NotificationRecorder recorder;
+        auto directory = Directory::create();
+        QVERIFY(directory);
+        auto server = Server::create(QStringLiteral("Survivor"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(*directory, uuidOf(*server)), 10000);
+        const QString firstUuid = uuidOf(*server);
+        Publisher publisher(server, 320, 240, 60);
+        std::atomic<int> frames{0};
+        auto client = Client::create(server->description(), [&frames](Client &) { ++frames; });
+        QVERIFY(client->isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(frames > 0, 10000);
+
+        m_daemon.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(directory->servers().isEmpty(), 10000);
+        QVERIFY(!directory->isConnected());
+        QVERIFY(!recorder.about(Directory::retireNotification, keys::uuid, firstUuid).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!client->isValid(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(uuidOf(*server).isEmpty(), 10000);
+        QVERIFY(!server->beginFrame(320, 240));
+        QVERIFY(!Server::create(QStringLiteral("Too early")));
+        auto orphan = Client::create(server->description(), {});
+        QVERIFY(!orphan->isValid());
+        const int framesWhileDown = frames;
+
+        QVERIFY(m_daemon.start());
+        // The directory lists again, and the server has made its node anew.
+        QTRY_VERIFY_WITH_TIMEOUT(directory->isConnected(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(*directory, uuidOf(*server)), 10000);
+        // Announced twice, once per daemon (a new daemon may hand out the same serial again).
+        QCOMPARE(recorder.about(Directory::announceNotification, keys::name, server->name())
+                     .size(),
+                 2);
+        // The old client stays dead; a new one receives the running publisher's frames.
+        QCOMPARE(frames.load(), framesWhileDown);
+        QVERIFY(!client->isValid());
+        std::atomic<int> newFrames{0};
+        auto newClient =
+            Client::create(server->description(), [&newFrames](Client &) { ++newFrames; });
+        QVERIFY(newClient->isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(newFrames > 0, 10000);
+        auto newServer = Server::create(QStringLiteral("Newcomer"));
+        QVERIFY(newServer);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(*directory, uuidOf(*newServer)), 10000);
+    }
+
+    void directoryMadeWithoutDaemonListsOnceItComes()
+    {
+        m_daemon.stop();
+        auto directory = Directory::create();
+        QVERIFY(directory);
+        QVERIFY(directory->servers().isEmpty());
+        QVERIFY(!directory->isConnected());
+        QVERIFY(m_daemon.start());
+        auto server = Server::create(QStringLiteral("Late"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(listed(*directory, uuidOf(*server)), 10000);
+    }
+
+private:
+    PrivatePipeWire m_daemon;
+};
+
+QTEST_GUILESS_MAIN(tst_FrameSharingDaemonRestart)
+#include "tst_FrameSharingDaemonRestart.moc"

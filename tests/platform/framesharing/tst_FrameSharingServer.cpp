@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Servers as PipeWire nodes, received by GStreamer's pipewiresrc.
+#include "Publisher.h"
+
+#include "platform/framesharing/Directory.h"
+#include "platform/framesharing/Server.h"
+#include "support/GstPeer.h"
+#include "support/TestPicture.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace framesharing;
+
+namespace {
+
+QString uuidOf(const Server &server)
+{
+    return server.description().value(keys::uuid).toString();
+}
+
+bool directoryHas(Directory &directory, const QString &uuid)
+{
+    const QList<QVariantMap> servers = directory.servers();
+    return std::any_of(servers.begin(), servers.end(), [&uuid](const QVariantMap &server) {
+        return server.value(keys::uuid).toString() == uuid;
+    });
+}
+
+QString pwCliNodes()
+{
+    QProcess cli;
+    cli.start(QStringLiteral("pw-cli"), {QStringLiteral("ls"), QStringLiteral("Node")});
+    cli.waitForFinished(5000);
+    return QString::fromUtf8(cli.readAllStandardOutput());
+}
+
+// A pipewiresrc consumer of the node with serial `uuid` writing each frame into its own file.
+QStringList consumer(const QString &uuid, const QString &directory, int buffers = 0,
+                     const QStringList &before = {})
+{
+    QStringList pipeline{QStringLiteral("pipewiresrc"), QStringLiteral("target-object=") + uuid};
+    if (buffers > 0)
+        pipeline << QStringLiteral("num-buffers=%1").arg(buffers);
+    pipeline << QStringLiteral("!") << QStringLiteral("video/x-raw,format=BGRA")
+             << QStringLiteral("!") << before << QStringLiteral("multifilesink")
+             << QStringLiteral("location=%1/frame%05d.raw").arg(directory)
+             << QStringLiteral("max-files=3");
+    return pipeline;
+}
+
+// The newest frame file a consumer wrote and how many it wrote in all.
+struct Received
+{
+    int count = 0;
+    QByteArray newest;
+};
+
+Received received(const QString &directory)
+{
+    const QStringList files =
+        QDir(directory).entryList({QStringLiteral("frame*.raw")}, QDir::Files, QDir::Name);
+    if (files.isEmpty())
+        return {};
+    const QString last = files.last();
+    QFile file(QDir(directory).filePath(last));
+    file.open(QIODevice::ReadOnly);
+    return {last.mid(5, 5).toInt() + 1, file.readAll()};
+}
+
+QByteArray bytes(const std::vector<std::uint8_t> &pixels)
+{
+    return QByteArray(reinterpret_cast<const char *>(pixels.data()), qsizetype(pixels.size()));
+}
+
+} // namespace
+
+class tst_FrameSharingServer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nodeIsListedAndWithdrawnOnRelease()
+    {
+        auto directory = Directory::create();
+        QVERIFY(directory);
+        const QString name = QStringLiteral("Mixer — Main Output ✓");
+        auto server = Server::create(name);
+        QVERIFY(server);
+
+        const QVariantMap description = server->description();
+        QCOMPARE(description.value(keys::name).toString(), name);
+        QCOMPARE(description.value(keys::appName).toString(), QStringLiteral("Kinolith"));
+        QCOMPARE(description.value(QStringLiteral("media.class")).toString(),
+                 QStringLiteral("Video/Source"));
+        QCOMPARE(description.value(QStringLiteral("media.role")).toString(),
+                 QStringLiteral("Camera"));
+        QCOMPARE(description.value(QStringLiteral("node.description")).toString(), name);
+        const QString nodeName = description.value(QStringLiteral("node.name")).toString();
+        QVERIFY(!nodeName.isEmpty());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        const QString uuid = uuidOf(*server);
+        QTRY_VERIFY_WITH_TIMEOUT(directoryHas(*directory, uuid), 5000);
+        QVERIFY2(pwCliNodes().contains(nodeName), qPrintable(pwCliNodes()));
+
+        server.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!directoryHas(*directory, uuid), 5000);
+        QVERIFY(!pwCliNodes().contains(nodeName));
+    }
+
+    void sameNameGivesDistinctNodes()
+    {
+        auto first = Server::create(QStringLiteral("Twin"));
+        auto second = Server::create(QStringLiteral("Twin"));
+        QVERIFY(first && second);
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*first).isEmpty() && !uuidOf(*second).isEmpty(), 5000);
+        QVERIFY(uuidOf(*first) != uuidOf(*second));
+        QVERIFY(first->description().value(QStringLiteral("node.name")) !=
+                second->description().value(QStringLiteral("node.name")));
+        QCOMPARE(first->description().value(keys::name), second->description().value(keys::name));
+    }
+
+    void nothingIsHandedOutWithoutConsumer()
+    {
+        auto server = Server::create(QStringLiteral("Lonely"));
+        QVERIFY(server);
+        const TestPicture picture(64, 48);
+        for (int i = 0; i < 100; ++i)
+            QVERIFY(!server->publish(picture.asTexture()));
+        QVERIFY(!server->beginFrame(64, 48));
+        QVERIFY(!server->isStreaming());
+    }
+
+    void gstreamerReceivesPictureUpright_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addRow("320x240") << 320 << 240;
+        QTest::addRow("odd 333x101") << 333 << 101;
+        QTest::addRow("1920x1080") << 1920 << 1080;
+    }
+
+    void gstreamerReceivesPictureUpright()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        auto server = Server::create(QStringLiteral("Upright"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        Publisher publisher(server, width, height, 30);
+        const TestPicture picture(width, height);
+
+        QTemporaryDir out;
+        GstPeer peer(consumer(uuidOf(*server), out.path(), 5));
+        QVERIFY(peer.start());
+        QVERIFY2(peer.waitForFinished(20000), qPrintable(peer.output()));
+        QCOMPARE(peer.exitCode(), 0);
+        const Received frames = received(out.path());
+        QCOMPARE(frames.count, 5);
+        // The file holds the picture top-down: upright, the texture's last row first.
+        QVERIFY(frames.newest == bytes(picture.topDown()));
+        QVERIFY(publisher.published() >= 5);
+    }
+
+    void gstreamerFollowsSizeChange()
+    {
+        auto server = Server::create(QStringLiteral("Resizing"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        Publisher publisher(server, 320, 240, 30);
+        QTemporaryDir out;
+        GstPeer peer(consumer(uuidOf(*server), out.path()));
+        QVERIFY(peer.start());
+        const TestPicture small(320, 240);
+        QTRY_VERIFY2_WITH_TIMEOUT(received(out.path()).newest == bytes(small.topDown()),
+                                  qPrintable(peer.output()), 10000);
+
+        auto large = std::make_shared<TestPicture>(640, 360, 1);
+        publisher.setPicture(large);
+        QTRY_VERIFY2_WITH_TIMEOUT(received(out.path()).newest == bytes(large->topDown()),
+                                  qPrintable(peer.output()), 10000);
+        QVERIFY(peer.isRunning());
+    }
+
+    void slowConsumerDoesNotStallFastOne()
+    {
+        auto server = Server::create(QStringLiteral("Shared"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        QTemporaryDir slowOut, fastOut;
+        // The slow consumer takes 200 ms per frame.
+        GstPeer slow(consumer(uuidOf(*server), slowOut.path(), 0,
+                              {QStringLiteral("identity"), QStringLiteral("sleep-time=200000"),
+                               QStringLiteral("!")}));
+        GstPeer fast(consumer(uuidOf(*server), fastOut.path()));
+        QVERIFY(fast.start());
+        Publisher publisher(server, 320, 240, 30);
+        QTRY_VERIFY_WITH_TIMEOUT(received(fastOut.path()).count > 0, 10000);
+        QVERIFY(slow.start());
+        QTRY_VERIFY_WITH_TIMEOUT(received(slowOut.path()).count > 0, 10000);
+
+        const int fastBefore = received(fastOut.path()).count;
+        const int slowBefore = received(slowOut.path()).count;
+        const int publishedBefore = publisher.published();
+        QTest::qWait(3000);
+        const int fastFrames = received(fastOut.path()).count - fastBefore;
+        const int slowFrames = received(slowOut.path()).count - slowBefore;
+        const int published = publisher.published() - publishedBefore;
+        qInfo("published %d, fast consumer %d, slow consumer %d", published, fastFrames,
+              slowFrames);
+        // Consumers share the node's buffers, and pipewiresrc keeps every buffer it has not yet
+        // pushed downstream: a consumer that falls behind holds them, so the node runs out.
+        QEXPECT_FAIL("", "a slow pipewiresrc holds the shared buffers and throttles the node",
+                     Continue);
+        QVERIFY2(fastFrames >= 60, qPrintable(QString::number(fastFrames)));
+        QVERIFY(slowFrames <= 20);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FrameSharingServer)
+#include "tst_FrameSharingServer.moc"
