@@ -39,8 +39,12 @@ QVariantMap windowValue(const ScreenCapture::Window &window)
                       {QStringLiteral("label"), CaptureManager::windowLabel(window)},
                       {QStringLiteral("isOnScreen"), window.isOnScreen}};
     if (window.owningApplication) {
-        value.insert(QStringLiteral("applicationName"), window.owningApplication->applicationName);
-        value.insert(QStringLiteral("processID"), window.owningApplication->processID);
+        value.insert(QStringLiteral("owningApplication"),
+                     QVariantMap{{QStringLiteral("applicationName"),
+                                  window.owningApplication->applicationName},
+                                 {QStringLiteral("processID"), window.owningApplication->processID}});
+    } else {
+        value.insert(QStringLiteral("owningApplication"), QVariant::fromValue(nullptr));
     }
     return value;
 }
@@ -167,6 +171,11 @@ QString CaptureManager::resolvedServerName(const CaptureSession &session) const
 Expected<void> CaptureManager::ensureMetalReady()
 {
     return m_metal->ensureReady();
+}
+
+QString CaptureManager::resolvedServerName(CaptureSession *session) const
+{
+    return session ? resolvedServerName(*session) : QString();
 }
 
 QCoro::Task<> CaptureManager::refreshWindows()

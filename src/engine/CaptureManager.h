@@ -95,7 +95,8 @@ public:
 
     // The name the session publishes its output under: "<application> - <tag>", or
     // "Output - <tag>" when its source is not in the catalogue.
-    Q_INVOKABLE QString resolvedServerName(const CaptureSession &session) const;
+    QString resolvedServerName(const CaptureSession &session) const;
+    Q_INVOKABLE QString resolvedServerName(CaptureSession *session) const;
 
     // Makes the shared GPU context ready; its error is passed on unchanged.
     Expected<void> ensureMetalReady();

@@ -141,6 +141,14 @@ public:
     // nothing on a session that is not running. Main thread.
     QCoro::Task<> stop(CaptureManager &manager);
 
+    // Stops, then starts again under the name resolved at that moment. Main thread.
+    QCoro::Task<> restart(CaptureManager &manager);
+
+    // For the interface: start, stop or restart in the background; nothing waits for them.
+    Q_INVOKABLE void start(CaptureManager *manager);
+    Q_INVOKABLE void stop(CaptureManager *manager);
+    Q_INVOKABLE void restart(CaptureManager *manager);
+
     // The frame path's two entry points: a captured frame, on the session's capture queue, and a
     // new frame of the frame-sharing source, on its client's thread. Failures drop the frame.
     void handle(const ScreenCapture::SampleBuffer &sampleBuffer, const MetalShared &metal);

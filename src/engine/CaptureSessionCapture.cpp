@@ -76,6 +76,31 @@ QCoro::Task<> CaptureSession::start(CaptureManager &manager)
         co_await startWindowCapture(manager);
 }
 
+QCoro::Task<> CaptureSession::restart(CaptureManager &manager)
+{
+    const auto self = shared_from_this();
+    co_await stop(manager);
+    co_await start(manager);
+}
+
+void CaptureSession::start(CaptureManager *manager)
+{
+    if (manager)
+        start(*manager);
+}
+
+void CaptureSession::stop(CaptureManager *manager)
+{
+    if (manager)
+        stop(*manager);
+}
+
+void CaptureSession::restart(CaptureManager *manager)
+{
+    if (manager)
+        restart(*manager);
+}
+
 QCoro::Task<> CaptureSession::startWindowCapture(CaptureManager &manager)
 {
     // Held for the whole start, which outlives no one's interest in it: the list may drop the

@@ -24,7 +24,7 @@ Rectangle {
     }
 
     // Starts the manager's refresh of the capturable sources; nothing waits for it.
-    function refreshSources() { manager.refreshWindows() }
+    function refreshSources() { manager.startRefreshWindows() }
     function addSession() { manager.addSession() }
 
     // Keeps one list entry per session, by identity, so that a card keeps its own state while

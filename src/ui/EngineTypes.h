@@ -32,5 +32,4 @@ struct CaptureManagerForeign
     Q_GADGET
     QML_FOREIGN(CaptureManager)
     QML_NAMED_ELEMENT(CaptureManager)
-    QML_UNCREATABLE("The main window makes its own session manager")
 };

@@ -81,4 +81,14 @@ ApplicationWindow {
             }
         }
     }
+
+    // The window's session manager, made with the window and released with it.
+    CaptureManager {
+        id: sessionManager
+    }
+
+    ContentView {
+        anchors.fill: parent
+        manager: sessionManager
+    }
 }

@@ -26,7 +26,7 @@ QtObject {
     function addSession() { sessions = sessions.concat([factory.create()]) }
     function removeSession(session) { removed = removed.concat([session]) }
     function resolvedServerName(session) { return "Kinolith " + session.shortTag }
-    function refreshWindows() { refreshCount++ }
+    function startRefreshWindows() { refreshCount++ }
 }
 )";
 

@@ -24,7 +24,7 @@ public:
 // The real main window of the application, and session cards built in it with real sessions.
 // The session manager is a small QML object with the manager's property and method names
 // (displays, applications, windows, syphonServers, status, sessions, addSession(),
-// removeSession(), resolvedServerName(), refreshWindows()); it records removals and refreshes.
+// removeSession(), resolvedServerName(), startRefreshWindows()); it records removals and refreshes.
 class UiFixture
 {
 public:
