@@ -79,7 +79,8 @@ bool PrivatePipeWire::start()
     }
     if (!startProcess(m_wireplumber, QStringLiteral("wireplumber"), {}))
         return false;
-    while (!pipeWireAnswers(QStringLiteral("Client"), QStringLiteral("WirePlumber"))) {
+    // WirePlumber is ready to link streams once its policy has published the default metadata.
+    while (!pipeWireAnswers(QStringLiteral("Metadata"), QStringLiteral("\"default\""))) {
         if (deadline.hasExpired())
             return false;
         QThread::msleep(100);
