@@ -16,7 +16,6 @@
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QThread>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -183,9 +182,11 @@ int main(int argc, char **argv)
     gst.setStandardOutputFile(log.fileName());
     gst.start(QStringLiteral("gst-launch-1.0"),
               QStringList{QStringLiteral("-v"), QStringLiteral("pipewiresrc"),
-               QStringLiteral("target-object=") + server->description().value(keys::uuid).toString(),
-               QStringLiteral("!"), QStringLiteral("video/x-raw,format=BGRA"), QStringLiteral("!"),
-               QStringLiteral("fakesink"), QStringLiteral("silent=false")});
+                          QStringLiteral("target-object=") +
+                              server->description().value(keys::uuid).toString(),
+                          QStringLiteral("!"), QStringLiteral("video/x-raw,format=BGRA"),
+                          QStringLiteral("!"), QStringLiteral("fakesink"),
+                          QStringLiteral("silent=false")});
     gst.waitForStarted(5000);
     publishAt60(*server, texture, 120, warmupCost, warmupPublished); // until it is linked
     const auto countReceived = [&log] {
@@ -209,8 +210,9 @@ int main(int argc, char **argv)
     std::printf("  memcpy of the frame (reference)        %8.3f ms\n", copy * 1e3);
     std::printf("  memcpy into 8 buffers in turn          %8.3f ms  = %.2f x memcpy\n",
                 coldCopy * 1e3, coldCopy / copy);
-    std::printf("  publish (fill rows reversed + queue)   %8.3f ms  = %.2f x memcpy  (p95 %.3f ms)\n",
-                publish * 1e3, publish / copy, percentile(publishCost, 0.95) * 1e3);
+    std::printf(
+        "  publish (fill rows reversed + queue)   %8.3f ms  = %.2f x memcpy  (p95 %.3f ms)\n",
+        publish * 1e3, publish / copy, percentile(publishCost, 0.95) * 1e3);
     std::printf("  publish, pipewiresrc consuming         %8.3f ms  = %.2f x memcpy\n",
                 median(gstCost) * 1e3, median(gstCost) / copy);
     std::printf("    of which beginFrame %.3f ms, fill %.3f ms, submit %.3f ms\n",

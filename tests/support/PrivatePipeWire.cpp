@@ -6,8 +6,8 @@
 
 PrivatePipeWire::PrivatePipeWire() : m_dir(QStringLiteral("/tmp/kinolith-pw-XXXXXX"))
 {
-    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner);
+    QFile::setPermissions(m_dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 PrivatePipeWire::~PrivatePipeWire()

@@ -25,11 +25,10 @@ public:
     using Release = void (*)(const std::shared_ptr<void> &owner, void *token);
 
     ServerFrame() = default;
-    ServerFrame(std::shared_ptr<void> owner, void *token, std::uint64_t generation,
-                Release release, std::uint8_t *bufferTop, int width, int height, int stride)
-        : m_owner(std::move(owner)), m_token(token), m_generation(generation),
-          m_release(release), m_bufferTop(bufferTop), m_width(width), m_height(height),
-          m_stride(stride)
+    ServerFrame(std::shared_ptr<void> owner, void *token, std::uint64_t generation, Release release,
+                std::uint8_t *bufferTop, int width, int height, int stride)
+        : m_owner(std::move(owner)), m_token(token), m_generation(generation), m_release(release),
+          m_bufferTop(bufferTop), m_width(width), m_height(height), m_stride(stride)
     {}
     ServerFrame(ServerFrame &&other) noexcept { *this = std::move(other); }
     ServerFrame &operator=(ServerFrame &&other) noexcept

@@ -3,14 +3,12 @@
 // daemon is a private one, so the test command's daemon stays up for the other tests.
 #include "NotificationRecorder.h"
 #include "Publisher.h"
-
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
 #include "support/PrivatePipeWire.h"
 
 #include <QTest>
-
 #include <cstring>
 
 using namespace framesharing;
@@ -91,8 +89,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(directory->isConnected(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(listed(*directory, uuidOf(*server)), 10000);
         // Announced twice, once per daemon (a new daemon may hand out the same serial again).
-        QCOMPARE(recorder.about(Directory::announceNotification, keys::name, server->name())
-                     .size(),
+        QCOMPARE(recorder.about(Directory::announceNotification, keys::name, server->name()).size(),
                  2);
         // The old client stays dead; a new one receives the running publisher's frames.
         QCOMPARE(frames.load(), framesWhileDown);

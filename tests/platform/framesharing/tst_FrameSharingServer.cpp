@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Servers as PipeWire nodes, received by GStreamer's pipewiresrc.
 #include "Publisher.h"
-
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -219,8 +218,8 @@ private Q_SLOTS:
             });
             QVERIFY(slowClient->isValid());
         } else {
-            slowPeer = std::make_unique<GstPeer>(
-                consumer(uuidOf(*server), slowOut.path(), 0, slowStage));
+            slowPeer =
+                std::make_unique<GstPeer>(consumer(uuidOf(*server), slowOut.path(), 0, slowStage));
             QVERIFY(slowPeer->start());
         }
         const auto slowFrames = [&] {

@@ -2,7 +2,6 @@
 #include "PipeWireServer.h"
 
 #include "NodeProperties.h"
-
 #include "platform/foundation/HostClock.h"
 
 #include <pipewire/pipewire.h>
@@ -10,7 +9,6 @@
 #include <spa/param/buffers.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
-
 
 namespace framesharing::pipewire {
 
@@ -73,12 +71,12 @@ bool PipeWireServer::start()
     bool connected = false;
     m_loop->run([this, &connected] {
         m_connection = std::make_unique<PipeWireConnection>(
-            *m_loop, PipeWireConnection::Callbacks{
-                         [this](pw_core *core) { onConnected(core); }, [this] { onLost(); },
-                         [this](int seq) {
-                             if (m_registry)
-                                 m_registry->onCoreDone(seq);
-                         }});
+            *m_loop, PipeWireConnection::Callbacks{[this](pw_core *core) { onConnected(core); },
+                                                   [this] { onLost(); },
+                                                   [this](int seq) {
+                                                       if (m_registry)
+                                                           m_registry->onCoreDone(seq);
+                                                   }});
         connected = m_connection->connect();
         if (connected)
             m_connection->setReconnecting(reconnectIntervalMs);
@@ -159,10 +157,10 @@ void PipeWireServer::createStream(pw_core *core)
     uint8_t storage[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
     const spa_pod *params[] = {enumFormat(builder, m_requestedWidth, m_requestedHeight)};
-    if (m_stream && pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-                                      pw_stream_flags(PW_STREAM_FLAG_DRIVER |
-                                                      PW_STREAM_FLAG_MAP_BUFFERS),
-                                      params, 1) < 0)
+    if (m_stream &&
+        pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
+                          pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS),
+                          params, 1) < 0)
         destroyStream();
 }
 
@@ -259,8 +257,8 @@ ServerFrame PipeWireServer::beginFrame(int width, int height)
     } else if (m_state == PW_STREAM_STATE_STREAMING && m_formatWidth == width &&
                m_formatHeight == height) {
         buffer = m_spare ? std::exchange(m_spare, nullptr) : pw_stream_dequeue_buffer(m_stream);
-        const spa_data *plane = buffer && buffer->buffer->n_datas > 0 ? &buffer->buffer->datas[0]
-                                                                       : nullptr;
+        const spa_data *plane =
+            buffer && buffer->buffer->n_datas > 0 ? &buffer->buffer->datas[0] : nullptr;
         if (buffer && (!plane || !plane->data ||
                        plane->maxsize < std::size_t(stride) * std::size_t(height))) {
             m_spare = buffer;
@@ -293,8 +291,8 @@ bool PipeWireServer::submitFrame(ServerFrame frame)
     chunk->size = size;
     chunk->stride = stride;
     chunk->flags = SPA_CHUNK_FLAG_NONE;
-    if (auto *header = static_cast<spa_meta_header *>(spa_buffer_find_meta_data(
-            buffer->buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
+    if (auto *header = static_cast<spa_meta_header *>(
+            spa_buffer_find_meta_data(buffer->buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
         header->flags = 0;
         header->offset = 0;
         header->pts = int64_t(hostTime() * 1e9);

@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/framesharing/Server.h"
-
 #include "NodeRegistry.h"
 #include "PipeWireConnection.h"
 #include "PipeWireLoop.h"
-
-#include <pipewire/stream.h>
+#include "platform/framesharing/Server.h"
 
 #include <atomic>
 #include <mutex>
+#include <pipewire/stream.h>
 
 namespace framesharing::pipewire {
 
@@ -19,8 +17,8 @@ struct FrameLock;
 // A server as a PipeWire Video/Source node that drives its own graph: one graph cycle per
 // submitted frame. A frame is written straight into a dequeued stream buffer. While it is out
 // the server's own loop is held (its lock), so nothing can take the buffer's memory away; no
-// other server's or client's loop is affected. When the daemon goes away the node is gone and nothing
-// is handed out; when it comes back the node is made anew (with a new uuid).
+// other server's or client's loop is affected. When the daemon goes away the node is gone and
+// nothing is handed out; when it comes back the node is made anew (with a new uuid).
 class PipeWireServer final : public Server
 {
 public:
@@ -69,7 +67,7 @@ private:
     pw_buffer *m_spare = nullptr;   // dequeued, cancelled, handed out next
     std::uint64_t m_sequence = 0;
 
-    std::atomic<bool> m_streaming{false}; // written on the loop thread, read anywhere
+    std::atomic<bool> m_streaming{false};   // written on the loop thread, read anywhere
     std::shared_ptr<FrameLock> m_frameLock; // how a frame out gives the loop's lock back
 
     mutable std::mutex m_descriptionMutex; // guards m_description (loop thread writes)
