@@ -139,15 +139,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addRow("320x240") << 320 << 240;
-        QTest::addRow("odd 333x101") << 333 << 101;
-        QTest::addRow("1920x1080") << 1920 << 1080;
+        QTest::addColumn<bool>("byNodeName"); // target-object: object.serial or node.name
+        QTest::addRow("320x240") << 320 << 240 << false;
+        QTest::addRow("odd 333x101") << 333 << 101 << false;
+        QTest::addRow("1920x1080") << 1920 << 1080 << false;
+        QTest::addRow("320x240 by node.name") << 320 << 240 << true;
     }
 
     void gstreamerReceivesPictureUpright()
     {
         QFETCH(int, width);
         QFETCH(int, height);
+        QFETCH(bool, byNodeName);
         auto server = Server::create(QStringLiteral("Upright"));
         QVERIFY(server);
         QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
@@ -155,7 +158,10 @@ private Q_SLOTS:
         const TestPicture picture(width, height);
 
         QTemporaryDir out;
-        GstPeer peer(consumer(uuidOf(*server), out.path(), 5));
+        const QString target =
+            byNodeName ? server->description().value(QStringLiteral("node.name")).toString()
+                       : uuidOf(*server);
+        GstPeer peer(consumer(target, out.path(), 5));
         QVERIFY(peer.start());
         QVERIFY2(peer.waitForFinished(20000), qPrintable(peer.output()));
         QCOMPARE(peer.exitCode(), 0);
