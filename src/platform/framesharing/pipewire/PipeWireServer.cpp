@@ -112,7 +112,7 @@ void PipeWireServer::onConnected(pw_core *core)
     NodeRegistry::Callbacks callbacks;
     const QByteArray nodeName = m_nodeName.toUtf8();
     callbacks.accept = [nodeName](const spa_dict *props) {
-        const char *name = spa_dict_lookup(props, PW_KEY_NODE_NAME);
+        const char *name = props ? spa_dict_lookup(props, PW_KEY_NODE_NAME) : nullptr;
         return name && nodeName == name;
     };
     const auto update = [this](const NodeRegistry::Node &node) { setDescription(node.properties); };
