@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GstPeer.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+
 GstPeer::GstPeer(QStringList pipeline) : m_pipeline(std::move(pipeline))
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // Should the test crash, the pipeline goes with it.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 GstPeer::~GstPeer()

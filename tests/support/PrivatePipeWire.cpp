@@ -3,6 +3,8 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 
 PrivatePipeWire::PrivatePipeWire() : m_dir(QStringLiteral("/tmp/kinolith-pw-XXXXXX"))
 {
@@ -46,6 +48,8 @@ bool PrivatePipeWire::startProcess(QProcess &process, const QString &program,
                                   QIODevice::Append);
     process.setStandardErrorFile(m_dir.filePath(program + QStringLiteral(".log")),
                                  QIODevice::Append);
+    // Should the test crash, its daemons go with it.
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process.start(program, arguments);
     return process.waitForStarted(5000);
 }
