@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "GstPeer.h"
 
+#include <csignal>
+#include <sys/prctl.h>
+
 GstPeer::GstPeer(QStringList pipeline) : m_pipeline(std::move(pipeline))
 {
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // Should the test crash, the pipeline goes with it.
+    m_process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
 }
 
 GstPeer::~GstPeer()
@@ -13,7 +18,8 @@ GstPeer::~GstPeer()
 
 bool GstPeer::start()
 {
-    m_process.start(QStringLiteral("gst-launch-1.0"), QStringList{QStringLiteral("-q")} + m_pipeline);
+    m_process.start(QStringLiteral("gst-launch-1.0"),
+                    QStringList{QStringLiteral("-q")} + m_pipeline);
     return m_process.waitForStarted(5000);
 }
 
@@ -52,17 +58,13 @@ QString GstPeer::output()
 QStringList GstPeer::testSource(const QString &nodeName, const QString &description, int width,
                                 int height, const QString &pattern, int framerate)
 {
-    return {QStringLiteral("videotestsrc"),
-            QStringLiteral("is-live=true"),
-            QStringLiteral("pattern=%1").arg(pattern),
-            QStringLiteral("!"),
+    return {QStringLiteral("videotestsrc"), QStringLiteral("is-live=true"),
+            QStringLiteral("pattern=%1").arg(pattern), QStringLiteral("!"),
             QStringLiteral("video/x-raw,format=BGRA,width=%1,height=%2,framerate=%3/1")
                 .arg(width)
                 .arg(height)
                 .arg(framerate),
-            QStringLiteral("!"),
-            QStringLiteral("pipewiresink"),
-            QStringLiteral("mode=provide"),
+            QStringLiteral("!"), QStringLiteral("pipewiresink"), QStringLiteral("mode=provide"),
             // gst-launch joins its arguments and parses them again: quote the structure.
             QStringLiteral("stream-properties=\"p,node.name=%1,node.description=\\\"%2\\\","
                            "media.class=Video/Source\"")

@@ -3,11 +3,13 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 
 PrivatePipeWire::PrivatePipeWire() : m_dir(QStringLiteral("/tmp/kinolith-pw-XXXXXX"))
 {
-    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner);
+    QFile::setPermissions(m_dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 PrivatePipeWire::~PrivatePipeWire()
@@ -46,6 +48,8 @@ bool PrivatePipeWire::startProcess(QProcess &process, const QString &program,
                                   QIODevice::Append);
     process.setStandardErrorFile(m_dir.filePath(program + QStringLiteral(".log")),
                                  QIODevice::Append);
+    // Should the test crash, its daemons go with it.
+    process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process.start(program, arguments);
     return process.waitForStarted(5000);
 }
@@ -79,7 +83,8 @@ bool PrivatePipeWire::start()
     }
     if (!startProcess(m_wireplumber, QStringLiteral("wireplumber"), {}))
         return false;
-    while (!pipeWireAnswers(QStringLiteral("Client"), QStringLiteral("WirePlumber"))) {
+    // WirePlumber is ready to link streams once its policy has published the default metadata.
+    while (!pipeWireAnswers(QStringLiteral("Metadata"), QStringLiteral("\"default\""))) {
         if (deadline.hasExpired())
             return false;
         QThread::msleep(100);

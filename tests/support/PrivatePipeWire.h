@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // A PipeWire daemon (with its own D-Bus session bus and WirePlumber) in a runtime directory of

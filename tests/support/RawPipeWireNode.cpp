@@ -32,8 +32,7 @@ RawPipeWireNode::RawPipeWireNode(const Properties &properties)
         spa_rectangle size{64, 64};
         spa_fraction rate{30, 1};
         spa_pod_frame frame;
-        spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format,
-                                    SPA_PARAM_EnumFormat);
+        spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
         spa_pod_builder_add(&builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
                             SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
                             SPA_FORMAT_VIDEO_format, SPA_POD_Id(SPA_VIDEO_FORMAT_BGRA),
@@ -42,8 +41,8 @@ RawPipeWireNode::RawPipeWireNode(const Properties &properties)
         const spa_pod *params[] = {
             static_cast<const spa_pod *>(spa_pod_builder_pop(&builder, &frame))};
         if (m_stream)
-            pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-                              PW_STREAM_FLAG_MAP_BUFFERS, params, 1);
+            pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, PW_STREAM_FLAG_MAP_BUFFERS,
+                              params, 1);
     }
     pw_thread_loop_unlock(m_loop);
 }

@@ -23,7 +23,8 @@ std::uint32_t TestPicture::pixel(int x, int y, int seed)
     // Little-endian BGRA: blue = x, green = y, red = high bits and the seed, alpha opaque.
     const std::uint32_t blue = std::uint32_t(x) & 0xff;
     const std::uint32_t green = std::uint32_t(y) & 0xff;
-    const std::uint32_t red = ((std::uint32_t(x) >> 8) & 0x7) | (((std::uint32_t(y) >> 8) & 0x7) << 3) |
+    const std::uint32_t red = ((std::uint32_t(x) >> 8) & 0x7) |
+                              (((std::uint32_t(y) >> 8) & 0x7) << 3) |
                               ((std::uint32_t(seed) & 0x3) << 6);
     return blue | (green << 8) | (red << 16) | 0xff000000u;
 }

@@ -4,7 +4,6 @@
 #include "platform/framesharing/FrameView.h"
 
 #include <QByteArray>
-
 #include <cstdint>
 #include <vector>
 

@@ -4,7 +4,6 @@
 #include "ClientFrame.h"
 
 #include <QVariantMap>
-
 #include <functional>
 #include <memory>
 

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QVariantMap>
-
 #include <memory>
 
 namespace framesharing {

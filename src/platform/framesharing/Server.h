@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QVariantMap>
-
 #include <memory>
 
 namespace framesharing {

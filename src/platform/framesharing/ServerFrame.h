@@ -4,13 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace framesharing {
 
 // A writable frame inside one of a server's shared buffers, handed out by Server::beginFrame()
-// and given back with Server::submitFrame() or Server::cancelFrame(). Move-only. The memory stays
-// mapped while this object lives, even if the server drops the buffer meanwhile (a consumer
-// left, the daemon went away); submitting such a frame then simply drops it.
+// and given back with Server::submitFrame() or Server::cancelFrame() (dropping it cancels it).
+// Move-only. While it is out, the server keeps the buffer's memory in place: a consumer leaving
+// or the daemon going away waits for it. It must be given back on the thread that took it, before
+// the next beginFrame() and before the server is released, and the writer should not sit on it.
 //
 // Row order: shared buffers are top-down (their first row is the top of the picture), while a
 // frame-sharing texture's first row is the BOTTOM of the picture. So the buffer's first row
@@ -19,16 +21,34 @@ namespace framesharing {
 class ServerFrame
 {
 public:
+    // Called once when the frame is given back or dropped; the backend's business.
+    using Release = void (*)(const std::shared_ptr<void> &owner, void *token);
+
     ServerFrame() = default;
-    ServerFrame(std::shared_ptr<void> buffer, std::uint8_t *bufferTop, int width, int height,
-                int stride)
-        : m_buffer(std::move(buffer)), m_bufferTop(bufferTop), m_width(width), m_height(height),
-          m_stride(stride)
+    ServerFrame(std::shared_ptr<void> owner, void *token, std::uint64_t generation, Release release,
+                std::uint8_t *bufferTop, int width, int height, int stride)
+        : m_owner(std::move(owner)), m_token(token), m_generation(generation), m_release(release),
+          m_bufferTop(bufferTop), m_width(width), m_height(height), m_stride(stride)
     {}
-    ServerFrame(ServerFrame &&) = default;
-    ServerFrame &operator=(ServerFrame &&) = default;
+    ServerFrame(ServerFrame &&other) noexcept { *this = std::move(other); }
+    ServerFrame &operator=(ServerFrame &&other) noexcept
+    {
+        if (this != &other) {
+            release();
+            m_owner = std::move(other.m_owner);
+            m_token = std::exchange(other.m_token, nullptr);
+            m_generation = other.m_generation;
+            m_release = other.m_release;
+            m_bufferTop = std::exchange(other.m_bufferTop, nullptr);
+            m_width = other.m_width;
+            m_height = other.m_height;
+            m_stride = other.m_stride;
+        }
+        return *this;
+    }
     ServerFrame(const ServerFrame &) = delete;
     ServerFrame &operator=(const ServerFrame &) = delete;
+    ~ServerFrame() { release(); }
 
     explicit operator bool() const { return m_bufferTop != nullptr; }
 
@@ -44,11 +64,24 @@ public:
     // Where row `row` of the texture goes: bufferRow(height - 1 - row).
     std::uint8_t *textureRow(int row) const { return bufferRow(m_height - 1 - row); }
 
-    // The backend's hold on the buffer; not for callers.
-    const std::shared_ptr<void> &backendBuffer() const { return m_buffer; }
+    // For the backend.
+    void *token() const { return m_token; }
+    std::uint64_t generation() const { return m_generation; }
+    // Ends the write (the memory may go from here on); the frame becomes empty.
+    void release()
+    {
+        if (m_token && m_release)
+            m_release(m_owner, m_token);
+        m_token = nullptr;
+        m_bufferTop = nullptr;
+        m_owner.reset();
+    }
 
 private:
-    std::shared_ptr<void> m_buffer;
+    std::shared_ptr<void> m_owner;
+    void *m_token = nullptr;
+    std::uint64_t m_generation = 0;
+    Release m_release = nullptr;
     std::uint8_t *m_bufferTop = nullptr;
     int m_width = 0;
     int m_height = 0;

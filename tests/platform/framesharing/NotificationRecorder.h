@@ -5,7 +5,6 @@
 #include "platform/framesharing/Directory.h"
 
 #include <QList>
-
 #include <mutex>
 
 // Records the directory's notifications, posted on whatever thread.
@@ -20,10 +19,9 @@ public:
 
     NotificationRecorder()
     {
-        for (const QString &name :
-             {framesharing::Directory::announceNotification,
-              framesharing::Directory::updateNotification,
-              framesharing::Directory::retireNotification}) {
+        for (const QString &name : {framesharing::Directory::announceNotification,
+                                    framesharing::Directory::updateNotification,
+                                    framesharing::Directory::retireNotification}) {
             NotificationCenter::defaultCenter().addObserver(
                 this, name, [this](const Notification &notification) {
                     std::lock_guard lock(m_mutex);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "platform/framesharing/Server.h"
-
 #include "support/TestPicture.h"
 
 #include <atomic>

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Clients receiving GStreamer's pipewiresink sources and our own servers.
 #include "Publisher.h"
-
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -11,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-
 #include <atomic>
 
 using namespace framesharing;
@@ -55,13 +53,11 @@ QByteArray referenceFrame(const QString &pattern, int width, int height)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("ref.raw"));
-    GstPeer reference({QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=1"),
-                       QStringLiteral("pattern=") + pattern, QStringLiteral("!"),
-                       QStringLiteral("video/x-raw,format=BGRA,width=%1,height=%2")
-                           .arg(width)
-                           .arg(height),
-                       QStringLiteral("!"), QStringLiteral("filesink"),
-                       QStringLiteral("location=") + file});
+    GstPeer reference(
+        {QStringLiteral("videotestsrc"), QStringLiteral("num-buffers=1"),
+         QStringLiteral("pattern=") + pattern, QStringLiteral("!"),
+         QStringLiteral("video/x-raw,format=BGRA,width=%1,height=%2").arg(width).arg(height),
+         QStringLiteral("!"), QStringLiteral("filesink"), QStringLiteral("location=") + file});
     if (!reference.start() || !reference.waitForFinished(10000))
         return {};
     QFile in(file);
@@ -155,8 +151,8 @@ private Q_SLOTS:
         QCOMPARE(frame->height, 359);
         // What went in as a texture comes out as the same texture.
         QVERIFY(frame->pixels.size() == std::size_t(picture.stride()) * 359);
-        QVERIFY(std::memcmp(frame->pixels.data(), picture.asTexture().data,
-                            frame->pixels.size()) == 0);
+        QVERIFY(std::memcmp(frame->pixels.data(), picture.asTexture().data, frame->pixels.size()) ==
+                0);
     }
 
     void invalidWithoutServer_data()

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server directory against GStreamer nodes, our servers and nodes with odd properties.
 #include "NotificationRecorder.h"
-
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -82,8 +81,7 @@ private Q_SLOTS:
 
         source.reset();
         QTRY_VERIFY_WITH_TIMEOUT(
-            !recorder.about(Directory::retireNotification, nodeNameKey, nodeName).isEmpty(),
-            10000);
+            !recorder.about(Directory::retireNotification, nodeNameKey, nodeName).isEmpty(), 10000);
         QCOMPARE(recorder.about(Directory::retireNotification, nodeNameKey, nodeName)
                      .first()
                      .value(keys::uuid),
@@ -105,8 +103,7 @@ private Q_SLOTS:
             QStringLiteral("Before"), 10000);
         node.updateProperties({{"node.description", "After"}});
         QTRY_VERIFY_WITH_TIMEOUT(
-            !recorder.about(Directory::updateNotification, nodeNameKey, nodeName).isEmpty(),
-            10000);
+            !recorder.about(Directory::updateNotification, nodeNameKey, nodeName).isEmpty(), 10000);
         QCOMPARE(recorder.about(Directory::updateNotification, nodeNameKey, nodeName)
                      .last()
                      .value(keys::name)
@@ -137,8 +134,7 @@ private Q_SLOTS:
             << RawPipeWireNode::Properties{{"media.class", "Stream/Output/Video"},
                                            {"node.description", "Caf\xe9 \xff\xfe"},
                                            {"application.name", "Mixer\x80"}}
-            << QStringLiteral("Caf\uFFFD \uFFFD\uFFFD")
-            << QVariant(QStringLiteral("Mixer\uFFFD"));
+            << QStringLiteral("Caf\uFFFD \uFFFD\uFFFD") << QVariant(QStringLiteral("Mixer\uFFFD"));
         QTest::addRow("64 KiB description")
             << RawPipeWireNode::Properties{{"media.class", "Video/Source"},
                                            {"node.description", long64k},
@@ -170,10 +166,12 @@ private Q_SLOTS:
     void onlyVideoSourcesAreListed()
     {
         auto directory = Directory::create();
-        RawPipeWireNode audio({{"node.name", "kinolith-test-audio"}, {"media.class", "Audio/Source"}});
+        RawPipeWireNode audio(
+            {{"node.name", "kinolith-test-audio"}, {"media.class", "Audio/Source"}});
         RawPipeWireNode input(
             {{"node.name", "kinolith-test-input"}, {"media.class", "Stream/Input/Video"}});
-        RawPipeWireNode video({{"node.name", "kinolith-test-video"}, {"media.class", "Video/Source"}});
+        RawPipeWireNode video(
+            {{"node.name", "kinolith-test-video"}, {"media.class", "Video/Source"}});
         QTRY_VERIFY_WITH_TIMEOUT(
             !findBy(*directory, nodeNameKey, QStringLiteral("kinolith-test-video")).isEmpty(),
             10000);

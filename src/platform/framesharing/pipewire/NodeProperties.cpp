@@ -3,13 +3,11 @@
 
 #include "platform/framesharing/DescriptionKeys.h"
 
-#include <pipewire/keys.h>
-#include <spa/utils/dict.h>
-
 #include <QCoreApplication>
-
 #include <atomic>
 #include <cstring>
+#include <pipewire/keys.h>
+#include <spa/utils/dict.h>
 #include <unistd.h>
 
 namespace framesharing::pipewire {
@@ -53,9 +51,8 @@ QVariantMap describeNode(const QVariantMap &properties, const QString &clientApp
 bool isServerNode(const spa_dict *dict)
 {
     const char *mediaClass = dict ? spa_dict_lookup(dict, PW_KEY_MEDIA_CLASS) : nullptr;
-    return mediaClass &&
-           (std::strcmp(mediaClass, "Video/Source") == 0 ||
-            std::strcmp(mediaClass, "Stream/Output/Video") == 0);
+    return mediaClass && (std::strcmp(mediaClass, "Video/Source") == 0 ||
+                          std::strcmp(mediaClass, "Stream/Output/Video") == 0);
 }
 
 QString uniqueNodeName(const QString &name)

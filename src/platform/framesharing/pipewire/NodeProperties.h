@@ -16,8 +16,7 @@ QVariantMap propertiesToMap(const spa_dict *dict);
 // properties. keys::uuid is left out when the node has no "object.serial". A node without
 // "application.name" (GStreamer's pipewiresink sets it only on its connection) takes
 // clientApplicationName, when there is one.
-QVariantMap describeNode(const QVariantMap &properties,
-                         const QString &clientApplicationName = {});
+QVariantMap describeNode(const QVariantMap &properties, const QString &clientApplicationName = {});
 
 // Whether a node with these properties publishes video other applications can take, that is a
 // frame-sharing server.

@@ -3,9 +3,8 @@
 
 #include "NodeProperties.h"
 
-#include <pipewire/pipewire.h>
-
 #include <cstring>
+#include <pipewire/pipewire.h>
 
 namespace framesharing::pipewire {
 
@@ -114,8 +113,7 @@ void NodeRegistry::onGlobal(void *data, uint32_t id, uint32_t, const char *type,
     bound->proxy = static_cast<pw_proxy *>(
         pw_registry_bind(self->m_registry, id, PW_TYPE_INTERFACE_Node, PW_VERSION_NODE, 0));
     if (bound->proxy)
-        pw_proxy_add_object_listener(bound->proxy, &bound->nodeListener, &nodeEvents,
-                                     bound.get());
+        pw_proxy_add_object_listener(bound->proxy, &bound->nodeListener, &nodeEvents, bound.get());
     BoundNode &node = *bound;
     self->m_nodes[id] = std::move(bound);
     if (self->m_callbacks.added)

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <pipewire/core.h>
-#include <pipewire/node.h>
-
 #include <QVariantMap>
-
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <pipewire/core.h>
+#include <pipewire/node.h>
 
 struct spa_dict;
 
@@ -26,8 +24,8 @@ public:
     struct Node
     {
         uint32_t id = 0;
-        std::uint64_t order = 0;   // order of appearance
-        QVariantMap properties;    // full once infoReceived
+        std::uint64_t order = 0; // order of appearance
+        QVariantMap properties;  // full once infoReceived
         bool infoReceived = false;
     };
     struct Callbacks

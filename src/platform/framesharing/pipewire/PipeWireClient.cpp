@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PipeWireClient.h"
 
+#include "NodeProperties.h"
 #include "platform/foundation/HostClock.h"
 #include "platform/framesharing/DescriptionKeys.h"
 
+#include <chrono>
+#include <cstring>
 #include <pipewire/pipewire.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
-
-#include <chrono>
-#include <cstring>
 #include <thread>
 
 namespace framesharing::pipewire {
@@ -85,12 +85,12 @@ void PipeWireClient::start()
     bool connected = false;
     m_loop->run([this, &connected] {
         m_connection = std::make_unique<PipeWireConnection>(
-            *m_loop, PipeWireConnection::Callbacks{
-                         [this](pw_core *core) { onConnected(core); }, [this] { onLost(); },
-                         [this](int seq) {
-                             if (m_registry)
-                                 m_registry->onCoreDone(seq);
-                         }});
+            *m_loop, PipeWireConnection::Callbacks{[this](pw_core *core) { onConnected(core); },
+                                                   [this] { onLost(); },
+                                                   [this](int seq) {
+                                                       if (m_registry)
+                                                           m_registry->onCoreDone(seq);
+                                                   }});
         connected = m_connection->connect();
     });
     if (!connected)
@@ -113,13 +113,10 @@ void PipeWireClient::onConnected(pw_core *core)
     NodeRegistry::Callbacks callbacks;
     const QByteArray serial = m_targetSerial.toUtf8();
     callbacks.accept = [serial](const spa_dict *props) {
-        const char *value = spa_dict_lookup(props, PW_KEY_OBJECT_SERIAL);
-        return value && serial == value;
+        const char *value = props ? spa_dict_lookup(props, PW_KEY_OBJECT_SERIAL) : nullptr;
+        return value && serial == value && isServerNode(props);
     };
-    callbacks.added = [this](const NodeRegistry::Node &node) {
-        m_targetId = node.id;
-        m_targetFound = true;
-    };
+    callbacks.added = [this](const NodeRegistry::Node &) { m_targetFound = true; };
     callbacks.removed = [this](const NodeRegistry::Node &) {
         // The server went away: nothing more will come, and WirePlumber must not link us to
         // another source.
@@ -174,20 +171,16 @@ void PipeWireClient::createStream(pw_core *core)
     spa_fraction rate{30, 1}, minRate{0, 1}, maxRate{1000, 1};
     spa_pod_frame frame;
     spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
-    spa_pod_builder_add(&builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video),
-                        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw),
-                        SPA_FORMAT_VIDEO_format,
-                        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_BGRA,
-                                               SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBA,
-                                               SPA_VIDEO_FORMAT_RGBx),
-                        SPA_FORMAT_VIDEO_size,
-                        SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize),
-                        SPA_FORMAT_VIDEO_framerate,
-                        SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate), 0);
+    spa_pod_builder_add(
+        &builder, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+        SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_BGRA,
+                               SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_RGBA, SPA_VIDEO_FORMAT_RGBx),
+        SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize),
+        SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &minRate, &maxRate), 0);
     const spa_pod *params[] = {static_cast<const spa_pod *>(spa_pod_builder_pop(&builder, &frame))};
     if (pw_stream_connect(m_stream, PW_DIRECTION_INPUT, PW_ID_ANY,
-                          pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT |
-                                          PW_STREAM_FLAG_MAP_BUFFERS),
+                          pw_stream_flags(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
                           params, 1) < 0) {
         m_valid = false;
         destroyStream();

@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/framesharing/Client.h"
-
 #include "NodeRegistry.h"
 #include "PipeWireConnection.h"
 #include "PipeWireLoop.h"
-
 #include "platform/foundation/SerialQueue.h"
-
-#include <pipewire/stream.h>
+#include "platform/framesharing/Client.h"
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <pipewire/stream.h>
 
 namespace framesharing::pipewire {
 
@@ -38,7 +35,7 @@ private:
     // What the handler's tasks share with the client; outlives it when a task is still queued.
     struct Delivery
     {
-        std::mutex mutex; // held while the handler runs
+        std::mutex mutex;     // held while the handler runs
         bool stopped = false; // guarded by mutex
         std::atomic<bool> pending{false};
         NewFrameHandler handler;
@@ -67,7 +64,6 @@ private:
     // Loop thread.
     std::unique_ptr<PipeWireConnection> m_connection;
     std::unique_ptr<NodeRegistry> m_registry; // watches the server's node
-    uint32_t m_targetId = 0;
     bool m_targetFound = false;
     pw_stream *m_stream = nullptr;
     spa_hook m_streamListener{};

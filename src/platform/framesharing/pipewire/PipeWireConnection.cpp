@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PipeWireConnection.h"
 
-#include <pipewire/pipewire.h>
-
 #include <cerrno>
+#include <pipewire/pipewire.h>
 
 namespace framesharing::pipewire {
 
@@ -18,10 +17,9 @@ const pw_core_events coreEvents = [] {
 } // namespace
 
 PipeWireConnection::PipeWireConnection(PipeWireLoop &loop, Callbacks callbacks)
-    : m_loop(loop), m_callbacks(std::move(callbacks)), m_teardownTimer(loop, [this] { teardown(); }),
-      m_retryTimer(loop, [this] { connect(); })
-{
-}
+    : m_loop(loop), m_callbacks(std::move(callbacks)),
+      m_teardownTimer(loop, [this] { teardown(); }), m_retryTimer(loop, [this] { connect(); })
+{}
 
 PipeWireConnection::~PipeWireConnection()
 {

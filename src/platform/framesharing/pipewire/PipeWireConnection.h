@@ -3,9 +3,8 @@
 
 #include "PipeWireLoop.h"
 
-#include <pipewire/core.h>
-
 #include <functional>
+#include <pipewire/core.h>
 
 namespace framesharing::pipewire {
 
@@ -18,7 +17,7 @@ public:
     struct Callbacks
     {
         std::function<void(pw_core *core)> connected; // the core is fresh; build on it
-        std::function<void()> lost; // destroy what was built on the core; it goes next
+        std::function<void()> lost;        // destroy what was built on the core; it goes next
         std::function<void(int seq)> done; // answer to sync()
     };
 

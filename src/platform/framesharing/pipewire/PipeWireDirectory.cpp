@@ -2,7 +2,6 @@
 #include "PipeWireDirectory.h"
 
 #include "NodeProperties.h"
-
 #include "platform/foundation/NotificationCenter.h"
 
 #include <algorithm>
@@ -21,12 +20,12 @@ PipeWireDirectory::PipeWireDirectory(std::unique_ptr<PipeWireLoop> loop) : m_loo
 {
     m_loop->run([this] {
         m_connection = std::make_unique<PipeWireConnection>(
-            *m_loop, PipeWireConnection::Callbacks{
-                         [this](pw_core *core) { onConnected(core); }, [this] { onLost(); },
-                         [this](int seq) {
-                             if (m_registry)
-                                 m_registry->onCoreDone(seq);
-                         }});
+            *m_loop, PipeWireConnection::Callbacks{[this](pw_core *core) { onConnected(core); },
+                                                   [this] { onLost(); },
+                                                   [this](int seq) {
+                                                       if (m_registry)
+                                                           m_registry->onCoreDone(seq);
+                                                   }});
         m_connection->connect();
         m_connection->setReconnecting(reconnectIntervalMs);
     });

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/framesharing/Directory.h"
-
 #include "NodeRegistry.h"
 #include "PipeWireConnection.h"
 #include "PipeWireLoop.h"
+#include "platform/framesharing/Directory.h"
 
 #include <condition_variable>
 #include <mutex>

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PipeWireLoop.h"
 
-#include <pipewire/pipewire.h>
-
 #include <mutex>
+#include <pipewire/pipewire.h>
 
 namespace framesharing::pipewire {
 

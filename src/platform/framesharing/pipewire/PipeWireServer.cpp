@@ -2,7 +2,6 @@
 #include "PipeWireServer.h"
 
 #include "NodeProperties.h"
-
 #include "platform/foundation/HostClock.h"
 
 #include <pipewire/pipewire.h>
@@ -10,10 +9,6 @@
 #include <spa/param/buffers.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace framesharing::pipewire {
 
@@ -42,42 +37,21 @@ const spa_pod *enumFormat(spa_pod_builder &builder, int width, int height)
 }
 } // namespace
 
-// Memory of one stream buffer: a sealed memfd mapped into this process. Lives while the stream
-// or a frame being written holds it.
-struct ServerBuffer
+// A frame out holds the loop's lock: no PipeWire callback can take its buffer's memory away
+// (a consumer leaving, a new size, the daemon going) until it is given back.
+struct FrameLock
 {
-    pw_buffer *buffer = nullptr; // null once the stream dropped it; the loop's lock guards it
-    int fd = -1;
-    void *data = MAP_FAILED;
-    std::size_t size = 0;
+    pw_thread_loop *threadLoop;
 
-    ServerBuffer() = default;
-    ServerBuffer(const ServerBuffer &) = delete;
-    ServerBuffer &operator=(const ServerBuffer &) = delete;
-    ~ServerBuffer()
+    static void release(const std::shared_ptr<void> &owner, void *)
     {
-        if (data != MAP_FAILED)
-            munmap(data, size);
-        if (fd >= 0)
-            close(fd);
-    }
-
-    bool allocate(std::size_t bytes)
-    {
-        fd = memfd_create("kinolith-frame", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-        if (fd < 0 || ftruncate(fd, off_t(bytes)) < 0)
-            return false;
-        fcntl(fd, F_ADD_SEALS, F_SEAL_GROW | F_SEAL_SHRINK | F_SEAL_SEAL);
-        data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-        if (data == MAP_FAILED)
-            return false;
-        size = bytes;
-        return true;
+        pw_thread_loop_unlock(static_cast<FrameLock *>(owner.get())->threadLoop);
     }
 };
 
 PipeWireServer::PipeWireServer(const QString &name, std::unique_ptr<PipeWireLoop> loop)
-    : m_name(name), m_nodeName(uniqueNodeName(name)), m_loop(std::move(loop))
+    : m_name(name), m_nodeName(uniqueNodeName(name)), m_loop(std::move(loop)),
+      m_frameLock(std::make_shared<FrameLock>(FrameLock{m_loop->threadLoop()}))
 {
     setDescription({});
 }
@@ -97,12 +71,12 @@ bool PipeWireServer::start()
     bool connected = false;
     m_loop->run([this, &connected] {
         m_connection = std::make_unique<PipeWireConnection>(
-            *m_loop, PipeWireConnection::Callbacks{
-                         [this](pw_core *core) { onConnected(core); }, [this] { onLost(); },
-                         [this](int seq) {
-                             if (m_registry)
-                                 m_registry->onCoreDone(seq);
-                         }});
+            *m_loop, PipeWireConnection::Callbacks{[this](pw_core *core) { onConnected(core); },
+                                                   [this] { onLost(); },
+                                                   [this](int seq) {
+                                                       if (m_registry)
+                                                           m_registry->onCoreDone(seq);
+                                                   }});
         connected = m_connection->connect();
         if (connected)
             m_connection->setReconnecting(reconnectIntervalMs);
@@ -138,7 +112,7 @@ void PipeWireServer::onConnected(pw_core *core)
     NodeRegistry::Callbacks callbacks;
     const QByteArray nodeName = m_nodeName.toUtf8();
     callbacks.accept = [nodeName](const spa_dict *props) {
-        const char *name = spa_dict_lookup(props, PW_KEY_NODE_NAME);
+        const char *name = props ? spa_dict_lookup(props, PW_KEY_NODE_NAME) : nullptr;
         return name && nodeName == name;
     };
     const auto update = [this](const NodeRegistry::Node &node) { setDescription(node.properties); };
@@ -174,7 +148,6 @@ void PipeWireServer::createStream(pw_core *core)
         e.version = PW_VERSION_STREAM_EVENTS;
         e.state_changed = &PipeWireServer::onStateChanged;
         e.param_changed = &PipeWireServer::onParamChanged;
-        e.add_buffer = &PipeWireServer::onAddBuffer;
         e.remove_buffer = &PipeWireServer::onRemoveBuffer;
         return e;
     }();
@@ -184,10 +157,10 @@ void PipeWireServer::createStream(pw_core *core)
     uint8_t storage[1024];
     spa_pod_builder builder = SPA_POD_BUILDER_INIT(storage, sizeof storage);
     const spa_pod *params[] = {enumFormat(builder, m_requestedWidth, m_requestedHeight)};
-    if (m_stream && pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
-                                      pw_stream_flags(PW_STREAM_FLAG_DRIVER |
-                                                      PW_STREAM_FLAG_ALLOC_BUFFERS),
-                                      params, 1) < 0)
+    if (m_stream &&
+        pw_stream_connect(m_stream, PW_DIRECTION_OUTPUT, PW_ID_ANY,
+                          pw_stream_flags(PW_STREAM_FLAG_DRIVER | PW_STREAM_FLAG_MAP_BUFFERS),
+                          params, 1) < 0)
         destroyStream();
 }
 
@@ -208,9 +181,7 @@ void PipeWireServer::destroyStream()
     spa_hook_remove(&m_streamListener);
     pw_stream_destroy(m_stream);
     m_stream = nullptr;
-    for (const auto &buffer : m_buffers)
-        buffer->buffer = nullptr;
-    m_buffers.clear();
+    ++m_generation;
     m_spare = nullptr;
     m_state = PW_STREAM_STATE_UNCONNECTED;
     m_formatWidth = m_formatHeight = 0;
@@ -251,7 +222,8 @@ void PipeWireServer::onParamChanged(void *data, uint32_t id, const spa_pod *para
                         SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_size,
                         SPA_POD_Int(stride * self->m_formatHeight), SPA_PARAM_BUFFERS_stride,
                         SPA_POD_Int(stride), SPA_PARAM_BUFFERS_dataType,
-                        SPA_POD_CHOICE_FLAGS_Int(1 << SPA_DATA_MemFd), 0);
+                        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr)),
+                        0);
     const spa_pod *buffers = static_cast<const spa_pod *>(spa_pod_builder_pop(&builder, &frame));
     spa_pod_builder_push_object(&builder, &frame, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta);
     spa_pod_builder_add(&builder, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
@@ -261,100 +233,73 @@ void PipeWireServer::onParamChanged(void *data, uint32_t id, const spa_pod *para
     pw_stream_update_params(self->m_stream, params, 2);
 }
 
-void PipeWireServer::onAddBuffer(void *data, pw_buffer *buffer)
-{
-    auto *self = static_cast<PipeWireServer *>(data);
-    spa_data &plane = buffer->buffer->datas[0];
-    buffer->user_data = nullptr;
-    if (buffer->buffer->n_datas < 1 || !(plane.type & (1u << SPA_DATA_MemFd)))
-        return;
-    const int stride = self->m_formatWidth * bytesPerPixel;
-    auto memory = std::make_shared<ServerBuffer>();
-    if (stride <= 0 || !memory->allocate(std::size_t(stride) * std::size_t(self->m_formatHeight)))
-        return;
-    plane.type = SPA_DATA_MemFd;
-    plane.flags = SPA_DATA_FLAG_READWRITE;
-    plane.fd = memory->fd;
-    plane.mapoffset = 0;
-    plane.maxsize = uint32_t(memory->size);
-    plane.data = memory->data;
-    memory->buffer = buffer;
-    buffer->user_data = memory.get();
-    self->m_buffers.push_back(std::move(memory));
-}
-
 void PipeWireServer::onRemoveBuffer(void *data, pw_buffer *buffer)
 {
     auto *self = static_cast<PipeWireServer *>(data);
+    // Frames of the buffers that existed so far are dropped when they come back.
+    ++self->m_generation;
     if (self->m_spare == buffer)
         self->m_spare = nullptr;
-    auto *memory = static_cast<ServerBuffer *>(buffer->user_data);
-    buffer->user_data = nullptr;
-    buffer->buffer->datas[0].data = nullptr;
-    buffer->buffer->datas[0].fd = -1;
-    std::erase_if(self->m_buffers, [memory](const std::shared_ptr<ServerBuffer> &held) {
-        if (held.get() != memory)
-            return false;
-        held->buffer = nullptr;
-        return true;
-    });
 }
 
 ServerFrame PipeWireServer::beginFrame(int width, int height)
 {
     if (width <= 0 || height <= 0)
         return {};
-    PipeWireLoop::Lock lock(*m_loop);
-    if (!m_stream)
-        return {};
-    if (width != m_requestedWidth || height != m_requestedHeight) {
+    pw_thread_loop_lock(m_loop->threadLoop()); // handed to the frame, or unlocked below
+    pw_buffer *buffer = nullptr;
+    const int stride = width * bytesPerPixel;
+    if (!m_stream) {
+    } else if (width != m_requestedWidth || height != m_requestedHeight) {
         m_requestedWidth = width;
         m_requestedHeight = height;
         announceFormat();
+    } else if (m_state == PW_STREAM_STATE_STREAMING && m_formatWidth == width &&
+               m_formatHeight == height) {
+        buffer = m_spare ? std::exchange(m_spare, nullptr) : pw_stream_dequeue_buffer(m_stream);
+        const spa_data *plane =
+            buffer && buffer->buffer->n_datas > 0 ? &buffer->buffer->datas[0] : nullptr;
+        if (buffer && (!plane || !plane->data ||
+                       plane->maxsize < std::size_t(stride) * std::size_t(height))) {
+            m_spare = buffer;
+            buffer = nullptr;
+        }
+    }
+    if (!buffer) {
+        pw_thread_loop_unlock(m_loop->threadLoop());
         return {};
     }
-    if (m_state != PW_STREAM_STATE_STREAMING || m_formatWidth != width ||
-        m_formatHeight != height)
-        return {};
-    pw_buffer *buffer = m_spare ? std::exchange(m_spare, nullptr)
-                                : pw_stream_dequeue_buffer(m_stream);
-    if (!buffer)
-        return {};
-    auto *memory = static_cast<ServerBuffer *>(buffer->user_data);
-    const int stride = width * bytesPerPixel;
-    const auto held = std::find_if(m_buffers.begin(), m_buffers.end(),
-                                   [memory](const auto &entry) { return entry.get() == memory; });
-    if (!memory || held == m_buffers.end() ||
-        memory->size < std::size_t(stride) * std::size_t(height)) {
-        m_spare = buffer;
-        return {};
-    }
-    return ServerFrame(*held, static_cast<std::uint8_t *>(memory->data), width, height, stride);
+    return ServerFrame(m_frameLock, buffer, m_generation, &FrameLock::release,
+                       static_cast<std::uint8_t *>(buffer->buffer->datas[0].data), width, height,
+                       stride);
 }
 
 bool PipeWireServer::submitFrame(ServerFrame frame)
 {
     if (!frame)
         return false;
-    auto memory = std::static_pointer_cast<ServerBuffer>(frame.backendBuffer());
     PipeWireLoop::Lock lock(*m_loop);
-    if (!m_stream || !memory->buffer)
-        return false; // the stream dropped the buffer while it was being written
-    spa_buffer *buffer = memory->buffer->buffer;
-    spa_chunk *chunk = buffer->datas[0].chunk;
+    auto *buffer = static_cast<pw_buffer *>(frame.token());
+    const std::uint64_t generation = frame.generation();
+    const auto size = uint32_t(frame.byteSize());
+    const int stride = frame.stride();
+    frame.release();
+    if (!m_stream || generation != m_generation)
+        return false;
+    spa_chunk *chunk = buffer->buffer->datas[0].chunk;
     chunk->offset = 0;
-    chunk->size = uint32_t(frame.byteSize());
-    chunk->stride = frame.stride();
+    chunk->size = size;
+    chunk->stride = stride;
     chunk->flags = SPA_CHUNK_FLAG_NONE;
     if (auto *header = static_cast<spa_meta_header *>(
-            spa_buffer_find_meta_data(buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
+            spa_buffer_find_meta_data(buffer->buffer, SPA_META_Header, sizeof(spa_meta_header)))) {
         header->flags = 0;
         header->offset = 0;
         header->pts = int64_t(hostTime() * 1e9);
         header->dts_offset = 0;
         header->seq = ++m_sequence;
     }
-    pw_stream_queue_buffer(m_stream, memory->buffer);
+    pw_stream_queue_buffer(m_stream, buffer);
     pw_stream_trigger_process(m_stream);
     return true;
 }
@@ -363,20 +308,22 @@ void PipeWireServer::cancelFrame(ServerFrame frame)
 {
     if (!frame)
         return;
-    auto memory = std::static_pointer_cast<ServerBuffer>(frame.backendBuffer());
     PipeWireLoop::Lock lock(*m_loop);
-    if (!m_stream || !memory->buffer)
+    auto *buffer = static_cast<pw_buffer *>(frame.token());
+    const std::uint64_t generation = frame.generation();
+    frame.release();
+    if (!m_stream || generation != m_generation)
         return;
     if (!m_spare) {
-        m_spare = memory->buffer;
+        m_spare = buffer;
         return;
     }
     // Only one frame is out at a time; should a second come back, send it as an empty chunk
     // that consumers skip.
-    spa_chunk *chunk = memory->buffer->buffer->datas[0].chunk;
+    spa_chunk *chunk = buffer->buffer->datas[0].chunk;
     chunk->size = 0;
     chunk->flags = SPA_CHUNK_FLAG_CORRUPTED;
-    pw_stream_queue_buffer(m_stream, memory->buffer);
+    pw_stream_queue_buffer(m_stream, buffer);
 }
 
 } // namespace framesharing::pipewire

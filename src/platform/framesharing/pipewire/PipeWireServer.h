@@ -1,26 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/framesharing/Server.h"
-
 #include "NodeRegistry.h"
 #include "PipeWireConnection.h"
 #include "PipeWireLoop.h"
-
-#include <pipewire/stream.h>
+#include "platform/framesharing/Server.h"
 
 #include <atomic>
 #include <mutex>
-#include <vector>
+#include <pipewire/stream.h>
 
 namespace framesharing::pipewire {
 
-struct ServerBuffer;
+struct FrameLock;
 
 // A server as a PipeWire Video/Source node that drives its own graph: one graph cycle per
-// submitted frame. Buffers are memfds of our own, so a frame being written stays mapped when
-// the stream drops its buffers meanwhile. When the daemon goes away the node is gone and nothing
-// is handed out; when it comes back the node is made anew (with a new uuid).
+// submitted frame. A frame is written straight into a dequeued stream buffer. While it is out
+// the server's own loop is held (its lock), so nothing can take the buffer's memory away; no
+// other server's or client's loop is affected. When the daemon goes away the node is gone and
+// nothing is handed out; when it comes back the node is made anew (with a new uuid).
 class PipeWireServer final : public Server
 {
 public:
@@ -49,7 +47,6 @@ private:
     static void onStateChanged(void *data, pw_stream_state old, pw_stream_state state,
                                const char *error);
     static void onParamChanged(void *data, uint32_t id, const spa_pod *param);
-    static void onAddBuffer(void *data, pw_buffer *buffer);
     static void onRemoveBuffer(void *data, pw_buffer *buffer);
 
     const QString m_name;
@@ -66,11 +63,12 @@ private:
     int m_requestedHeight = 1080;
     int m_formatWidth = 0; // the size negotiated, 0 while none is
     int m_formatHeight = 0;
-    std::vector<std::shared_ptr<ServerBuffer>> m_buffers;
-    pw_buffer *m_spare = nullptr; // dequeued, cancelled, handed out next
+    std::uint64_t m_generation = 0; // changes whenever buffers go; frames of older ones are dropped
+    pw_buffer *m_spare = nullptr;   // dequeued, cancelled, handed out next
     std::uint64_t m_sequence = 0;
 
-    std::atomic<bool> m_streaming{false}; // written on the loop thread, read anywhere
+    std::atomic<bool> m_streaming{false};   // written on the loop thread, read anywhere
+    std::shared_ptr<FrameLock> m_frameLock; // how a frame out gives the loop's lock back
 
     mutable std::mutex m_descriptionMutex; // guards m_description (loop thread writes)
     QVariantMap m_description;
