@@ -95,17 +95,8 @@ void FramePath::process(const GpuPixelBuffer &source, const MetalShared &metal)
         }
     }
 
-    // Publish: the GPU writes the output straight into a free buffer of the server. The buffer's
-    // first row is the top of the picture, the texture's first row its bottom: last row first.
-    // Without a free buffer (no consumer, a new size being agreed) the frame is not sent.
-    framesharing::ServerFrame frame = server->beginFrame(size.width, size.height);
-    const bool sending =
-        frame && commandBuffer->encodeReadBack(output, frame.bufferTop(), frame.stride(),
-                                               GpuRowOrder::lastRowFirst);
-
+    // The preview reads this frame's output back in the same command buffer.
     const double frameTime = hostTime();
-    m_lastFrameTime.store(frameTime, std::memory_order_relaxed);
-
     QImage preview;
     const bool makesPreview = frameTime - m_lastPreviewTime >= previewInterval;
     if (makesPreview) {
@@ -113,16 +104,31 @@ void FramePath::process(const GpuPixelBuffer &source, const MetalShared &metal)
         // A new image each time: the one handed out before is the session's to keep.
         commandBuffer->encodeReadBack(output, preview);
     }
-
     commandBuffer->commit();
     commandBuffer->waitUntilCompleted();
-    const bool completed = commandBuffer->status() == GpuCommandBufferStatus::completed;
+    if (commandBuffer->status() != GpuCommandBufferStatus::completed)
+        return;
 
-    if (sending && completed)
-        server->submitFrame(std::move(frame));
-    else if (frame)
-        server->cancelFrame(std::move(frame));
+    // Publish: the GPU reads the output straight into a free buffer of the server. A buffer out
+    // holds the server's loop, so it is taken only now that the draw is done, for the read-back
+    // alone. The buffer's first row is the top of the picture, the texture's first row its
+    // bottom: last row first. Without a free buffer (no consumer, a new size being agreed) the
+    // frame is not sent.
+    if (framesharing::ServerFrame frame = server->beginFrame(size.width, size.height)) {
+        const auto readBack = gpu->commandQueue->makeCommandBuffer();
+        if (readBack && readBack->encodeReadBack(output, frame.bufferTop(), frame.stride(),
+                                                 GpuRowOrder::lastRowFirst)) {
+            readBack->commit();
+            readBack->waitUntilCompleted();
+        }
+        if (readBack && readBack->status() == GpuCommandBufferStatus::completed)
+            server->submitFrame(std::move(frame));
+        else
+            server->cancelFrame(std::move(frame));
+    }
+
+    m_lastFrameTime.store(frameTime, std::memory_order_relaxed);
     m_callbacks.published(frameTime);
-    if (makesPreview && completed && !preview.isNull())
+    if (makesPreview && !preview.isNull())
         m_callbacks.preview(std::move(preview));
 }
