@@ -57,7 +57,7 @@ PipeWireClient::~PipeWireClient()
 {
     stop();
     if (m_loop) {
-        m_loop->run([this] {
+        m_loop->stopAndRun([this] {
             m_registry.reset();
             m_connection.reset();
         });

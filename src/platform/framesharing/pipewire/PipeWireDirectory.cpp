@@ -33,7 +33,7 @@ PipeWireDirectory::PipeWireDirectory(std::unique_ptr<PipeWireLoop> loop) : m_loo
 
 PipeWireDirectory::~PipeWireDirectory()
 {
-    m_loop->run([this] {
+    m_loop->stopAndRun([this] {
         m_registry.reset();
         m_connection.reset();
     });

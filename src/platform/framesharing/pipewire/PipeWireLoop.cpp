@@ -49,7 +49,7 @@ std::unique_ptr<PipeWireLoop> PipeWireLoop::create(const char *name)
 
 PipeWireLoop::~PipeWireLoop()
 {
-    if (m_threadLoop)
+    if (m_threadLoop && !m_stopped)
         pw_thread_loop_stop(m_threadLoop);
     if (m_context)
         pw_context_destroy(m_context);
@@ -65,6 +65,17 @@ pw_loop *PipeWireLoop::loop() const
 bool PipeWireLoop::isCurrentThread() const
 {
     return pw_thread_loop_in_thread(m_threadLoop);
+}
+
+void PipeWireLoop::stopAndRun(const std::function<void()> &task)
+{
+    // On the loop's own thread (the last reference dropped in a callback) the thread cannot be
+    // joined: tear down in place, as before.
+    if (m_threadLoop && !m_stopped && !isCurrentThread()) {
+        pw_thread_loop_stop(m_threadLoop);
+        m_stopped = true;
+    }
+    task();
 }
 
 void PipeWireLoop::run(const std::function<void()> &task)

@@ -33,6 +33,12 @@ public:
     // there. Must not be called while holding the lock.
     void run(const std::function<void()> &task);
 
+    // Ends the loop's thread, then runs task on the calling thread: for tearing down the objects
+    // of the loop. Destroying a connection from inside the running loop let the loop dispatch
+    // one more event to the destroyed connection (a crash in protocol-native on 0.3.65); with
+    // the thread ended nothing runs concurrently. On the loop's own thread it just runs task.
+    void stopAndRun(const std::function<void()> &task);
+
     class Lock
     {
     public:
@@ -69,6 +75,7 @@ private:
     PipeWireLoop() = default;
 
     pw_thread_loop *m_threadLoop = nullptr;
+    bool m_stopped = false; // stopAndRun() ended the thread
     pw_context *m_context = nullptr;
 };
 

@@ -58,7 +58,7 @@ PipeWireServer::PipeWireServer(const QString &name, std::unique_ptr<PipeWireLoop
 
 PipeWireServer::~PipeWireServer()
 {
-    m_loop->run([this] {
+    m_loop->stopAndRun([this] {
         destroyStream();
         m_registry.reset();
         m_connection.reset(); // the daemon withdraws the node with the connection
