@@ -129,7 +129,8 @@ public:
     void setIsRunning(bool running);
     const QString &status() const { return m_status; }
     void setStatus(const QString &status);
-    // Null when there is no preview yet.
+    // The latest preview, ready to show: the output at its full size with its first row at the
+    // bottom of the image. Null when there is no preview yet.
     const QImage &previewImage() const { return m_previewImage; }
     void setPreviewImage(const QImage &image);
 

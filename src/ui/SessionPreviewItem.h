@@ -8,8 +8,8 @@
 class CaptureSession;
 
 // Draws a session's latest preview image, scaled to fit the item with its aspect ratio kept and
-// centred; the space the image leaves free stays transparent. The image's first row is drawn at
-// the bottom, as the engine delivers previews.
+// centred; the space the image leaves free stays transparent. The image is drawn as it
+// is: the engine's previews already hold the output's first row at the bottom.
 //
 // The item reads the session's image itself when the session announces a new one: the image is
 // shared with the session (QImage is implicitly shared) and uploaded as a texture only when it
