@@ -54,7 +54,8 @@ QString AboutWindowController::loadNotices() const
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return missing;
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // Stateless: an incomplete sequence at the end is an error, not something to wait for.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return missing;

@@ -97,27 +97,28 @@ Rectangle {
                 ColumnLayout {
                     anchors.fill: parent
                     spacing: 12
-                    KLRoundedImage {
-                        id: makerLogo
-                        objectName: "makerLogo"
+                    Item {
                         Layout.preferredWidth: 200
                         Layout.preferredHeight: 100
-                        Layout.topMargin: 4
-                        visible: loaded
-                        source: KLBundle.imageUrl(about.nordvaneLogoAssetName)
-                    }
-                    Rectangle {
-                        objectName: "logoPlaceholder"
-                        visible: !makerLogo.loaded
-                        Layout.preferredWidth: 200
-                        Layout.preferredHeight: 100
-                        radius: 8
-                        color: KLColors.cardBg
-                        Text {
-                            anchors.centerIn: parent
-                            text: qsTr("Logo missing")
-                            font: KLFonts.klSmall
-                            color: KLColors.textTertiary
+                        Layout.topMargin: makerLogo.loaded ? 4 : 0
+                        KLRoundedImage {
+                            id: makerLogo
+                            objectName: "makerLogo"
+                            anchors.fill: parent
+                            source: KLBundle.imageUrl(about.nordvaneLogoAssetName)
+                        }
+                        Rectangle {
+                            objectName: "logoPlaceholder"
+                            anchors.fill: parent
+                            visible: !makerLogo.loaded
+                            radius: 8
+                            color: KLColors.cardBg
+                            Text {
+                                anchors.centerIn: parent
+                                text: qsTr("Logo missing")
+                                font: KLFonts.klSmall
+                                color: KLColors.textTertiary
+                            }
                         }
                     }
                     Text {

@@ -24,6 +24,8 @@ public:
     LoopbackHttpServer();
 
     bool listen();
+    // Stops listening: later connections are refused.
+    void close() { m_server.close(); }
     QUrl url(const QString &path = QStringLiteral("/")) const;
 
     // The response to every request.

@@ -143,7 +143,7 @@ Expected<AppcastItem> AppcastParser::newestItem(const QByteArray &document)
         }
     }
     if (xml.hasError())
-        return malformed(xml.errorString() + u'.');
+        return malformed(xml.errorString());
     if (!sawChannel)
         return malformed(QStringLiteral("it has no channel."));
     if (!newest)
