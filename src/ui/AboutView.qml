@@ -90,6 +90,7 @@ Rectangle {
             spacing: 16
 
             KLCardStyle {
+                id: makerCard
                 objectName: "makerCard"
                 Layout.preferredWidth: 280
                 Layout.alignment: Qt.AlignTop
@@ -152,7 +153,9 @@ Rectangle {
             KLCardStyle {
                 objectName: "legalCard"
                 Layout.fillWidth: true
-                Layout.fillHeight: true
+                Layout.alignment: Qt.AlignTop
+                // As tall as the maker card beside it; its own spacer takes up the difference.
+                Layout.preferredHeight: Math.max(implicitHeight, makerCard.implicitHeight)
                 padding: 14
                 ColumnLayout {
                     anchors.fill: parent
