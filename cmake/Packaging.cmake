@@ -9,6 +9,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/com.nordvane.Kinolith.metainfo.xml
 install(FILES ${PROJECT_SOURCE_DIR}/resources/KinolithLogo.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
   RENAME com.nordvane.Kinolith.svg)
+install(FILES ${PROJECT_BINARY_DIR}/resources/ThirdPartyNotices.txt
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kinolith)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kinolith)
@@ -23,7 +25,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${KINOLITH_BUILD_NUMBER})
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://nordvane.com)
+# The listed packages, and whatever else the binary links against, as dpkg-shlibdeps finds it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${KINOLITH_DEB_DEPENDS}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wireplumber")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
