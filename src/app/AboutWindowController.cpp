@@ -6,12 +6,12 @@
 
 #include <QDate>
 #include <QFile>
-#include <QStringDecoder>
 #include <QGuiApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QScreen>
+#include <QStringDecoder>
 
 namespace {
 const Logger &logger()
@@ -41,9 +41,9 @@ const QString &AboutWindowController::yearText()
 
 QString AboutWindowController::loadNotices() const
 {
-    static const QString missing =
-        QStringLiteral("Missing ThirdPartyNotices.txt\n\nAdd a file named:\n  ThirdPartyNotices.txt\n\n"
-                       "And ensure it is included in the app bundle (Target Membership checked).");
+    static const QString missing = QStringLiteral(
+        "Missing ThirdPartyNotices.txt\n\nAdd a file named:\n  ThirdPartyNotices.txt\n\n"
+        "And ensure it is included in the app bundle (Target Membership checked).");
     const std::optional<QString> path =
         Bundle::main().pathForResource(QStringLiteral("ThirdPartyNotices"), QStringLiteral("txt"));
     if (!path)
@@ -73,12 +73,12 @@ void AboutWindowController::show()
         return;
     }
     QQmlComponent component(m_engine, QUrl(QStringLiteral("qrc:/Kinolith/AboutWindow.qml")));
-    QObject *object = component.createWithInitialProperties(
-        {{QStringLiteral("rightsYear"), yearText()}});
+    QObject *object =
+        component.createWithInitialProperties({{QStringLiteral("rightsYear"), yearText()}});
     auto *window = qobject_cast<QQuickWindow *>(object);
     if (!window) {
-        logger().error(QStringLiteral("The About window could not be built: %1")
-                           .arg(component.errorString()));
+        logger().error(
+            QStringLiteral("The About window could not be built: %1").arg(component.errorString()));
         delete object;
         return;
     }

@@ -7,9 +7,6 @@
 #include <QQuickWindow>
 #include <QString>
 
-
-
-
 // Owns the About window: at most one at a time, made on demand, forgotten when it closes so the
 // next show() builds a fresh one. Main thread only.
 class AboutWindowController : public QObject

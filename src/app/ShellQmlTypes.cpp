@@ -13,7 +13,8 @@ void ShellQmlTypes::registerTypes()
         return;
     registered = true;
     qmlRegisterSingletonType<AboutWindowController>(
-        "Kinolith", 1, 0, "AboutWindowController", [](QQmlEngine *engine, QJSEngine *) -> QObject * {
+        "Kinolith", 1, 0, "AboutWindowController",
+        [](QQmlEngine *engine, QJSEngine *) -> QObject * {
             AboutWindowController &controller = AboutWindowController::shared();
             controller.setEngine(engine);
             QQmlEngine::setObjectOwnership(&controller, QQmlEngine::CppOwnership);

@@ -157,8 +157,8 @@ void StandardUpdaterController::onCheckFinished(const UpdateCheckResult &result)
         setState(State::updateAvailable);
         break;
     case UpdateCheckResult::Outcome::failed:
-        logger().error(QStringLiteral("Update check failed: %1")
-                           .arg(result.error.localizedDescription));
+        logger().error(
+            QStringLiteral("Update check failed: %1").arg(result.error.localizedDescription));
         setState(State::failed);
         break;
     case UpdateCheckResult::Outcome::cancelled:
@@ -192,11 +192,9 @@ bool StandardUpdaterController::ensureDialog()
             logger().error(QStringLiteral("The update dialog has no QML engine to be built in"));
             return false;
         }
-        QQmlComponent component(m_engine,
-                                QUrl(QStringLiteral("qrc:/Kinolith/UpdateDialog.qml")));
-        QObject *object =
-            component.createWithInitialProperties({{QStringLiteral("updater"),
-                                                    QVariant::fromValue(this)}});
+        QQmlComponent component(m_engine, QUrl(QStringLiteral("qrc:/Kinolith/UpdateDialog.qml")));
+        QObject *object = component.createWithInitialProperties(
+            {{QStringLiteral("updater"), QVariant::fromValue(this)}});
         m_dialog = qobject_cast<QQuickWindow *>(object);
         if (!m_dialog) {
             logger().error(QStringLiteral("The update dialog could not be built: %1")

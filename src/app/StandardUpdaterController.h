@@ -12,7 +12,6 @@
 
 class QNetworkAccessManager;
 
-
 class UpdateCheck;
 
 // The update framework's controller and the state its dialog shows. A user-initiated check shows

@@ -76,7 +76,8 @@ int main(int argc, char **argv)
 
     ok = shell.choose(QStringLiteral("Help"), QStringLiteral("Check for Updates\u2026")) && ok;
     StandardUpdaterController &updates = Updater::shared().controller();
-    (void)QTest::qWaitFor([&] { return updates.state() == StandardUpdaterController::State::updateAvailable; });
+    (void)QTest::qWaitFor(
+        [&] { return updates.state() == StandardUpdaterController::State::updateAvailable; });
     if (!updates.dialog() || !QTest::qWaitForWindowExposed(updates.dialog()))
         return 1;
     QTest::qWait(300);

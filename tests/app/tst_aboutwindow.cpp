@@ -69,7 +69,8 @@ private:
     {
         click(about, ShellFixture::find(about, QStringLiteral("noticesButton")));
         QObject *loader = ShellFixture::find(about, QStringLiteral("noticesLoader"));
-        if (!loader || !QTest::qWaitFor([&] { return loader->property("item").value<QObject *>(); }))
+        if (!loader ||
+            !QTest::qWaitFor([&] { return loader->property("item").value<QObject *>(); }))
             return nullptr;
         auto *sheet = qobject_cast<QQuickWindow *>(loader->property("item").value<QObject *>());
         if (!sheet || !QTest::qWaitForWindowExposed(sheet))
@@ -122,8 +123,8 @@ private Q_SLOTS:
         QCOMPARE(second->title(), aboutTitle);
         QCOMPARE(second->size(), QSize(740, 440));
         const QRect area = second->screen()->availableGeometry();
-        QCOMPARE(second->position(), QPoint(area.x() + (area.width() - 740) / 2,
-                                            area.y() + (area.height() - 440) / 2));
+        QCOMPARE(second->position(),
+                 QPoint(area.x() + (area.width() - 740) / 2, area.y() + (area.height() - 440) / 2));
         QCOMPARE(second->color(), QColor::fromRgbF(0.08f, 0.08f, 0.10f));
         QObject *view = ShellFixture::find(second, QStringLiteral("aboutView"));
         QVERIFY(view);
@@ -174,7 +175,8 @@ private Q_SLOTS:
         QCOMPARE(ShellFixture::find(about, QStringLiteral("websiteLink"))->property("text"),
                  QVariant(QStringLiteral("nordvane.com")));
         QVERIFY(ShellFixture::find(about, QStringLiteral("appLogo"))->property("loaded").toBool());
-        QVERIFY(ShellFixture::find(about, QStringLiteral("makerLogo"))->property("loaded").toBool());
+        QVERIFY(
+            ShellFixture::find(about, QStringLiteral("makerLogo"))->property("loaded").toBool());
         QVERIFY(!ShellFixture::find(about, QStringLiteral("logoPlaceholder"))
                      ->property("visible")
                      .toBool());
@@ -189,7 +191,8 @@ private Q_SLOTS:
         QQuickWindow *about = openAbout();
         QVERIFY(about);
         QVERIFY(!ShellFixture::find(about, QStringLiteral("appLogo"))->property("loaded").toBool());
-        QVERIFY(!ShellFixture::find(about, QStringLiteral("makerLogo"))->property("loaded").toBool());
+        QVERIFY(
+            !ShellFixture::find(about, QStringLiteral("makerLogo"))->property("loaded").toBool());
         QVERIFY(ShellFixture::find(about, QStringLiteral("logoPlaceholder"))
                     ->property("visible")
                     .toBool());
@@ -201,10 +204,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("present");
         QTest::addColumn<QString>("expected");
         QTest::addRow("no file") << QByteArray() << false << missingNotices;
-        QTest::addRow("invalid UTF-8") << QByteArray("Qt\xff\xfe notices\n") << true
-                                       << missingNotices;
-        QTest::addRow("truncated UTF-8 sequence") << QByteArray("caf\xc3") << true
-                                                  << missingNotices;
+        QTest::addRow("invalid UTF-8")
+            << QByteArray("Qt\xff\xfe notices\n") << true << missingNotices;
+        QTest::addRow("truncated UTF-8 sequence")
+            << QByteArray("caf\xc3") << true << missingNotices;
         QTest::addRow("empty file") << QByteArray() << true << QString();
         QTest::addRow("text, verbatim")
             << QByteArray("  Caf\xc3\xa9 \xe2\x80\x94 notices\n\n\tindented\n") << true
@@ -269,7 +272,8 @@ private Q_SLOTS:
         QQuickWindow *sheet = openNotices(about);
         QVERIFY(sheet);
         QObject *scroll = ShellFixture::find(sheet, QStringLiteral("noticesScroll"));
-        auto *text = qobject_cast<QQuickItem *>(ShellFixture::find(sheet, QStringLiteral("noticesText")));
+        auto *text =
+            qobject_cast<QQuickItem *>(ShellFixture::find(sheet, QStringLiteral("noticesText")));
         QVERIFY(scroll && text);
         const qreal viewWidth = scroll->property("width").toReal();
         // Only vertical scrolling: the content is as wide as the view, the text within it.

@@ -60,7 +60,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_server.listen());
-        StandardUpdaterController::setFeedUrlForTesting(m_server.url(QStringLiteral("/appcast.xml")));
+        StandardUpdaterController::setFeedUrlForTesting(
+            m_server.url(QStringLiteral("/appcast.xml")));
         m_server.respond(200, appcast(QStringLiteral("1"), QStringLiteral("0.1.0")));
         QVERIFY(m_shell.load());
     }
@@ -85,7 +86,8 @@ private Q_SLOTS:
         QTRY_COMPARE(controller.state(), State::updateAvailable);
         QQuickWindow *dialog = controller.dialog();
         QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(textOf(dialog, "updateTitle"), QStringLiteral("A new version of Kinolith is available!"));
+        QCOMPARE(textOf(dialog, "updateTitle"),
+                 QStringLiteral("A new version of Kinolith is available!"));
         QCOMPARE(textOf(dialog, "updateMessage"),
                  QStringLiteral("Kinolith 0.2.0 is now available\u2014you have %1. Would you like "
                                 "to open its download page?")
@@ -117,9 +119,9 @@ private Q_SLOTS:
         QTest::addRow("older version")
             << 200 << appcast(QStringLiteral("0.9"), QStringLiteral("0.0.9")) << true
             << State::upToDate << upToDate;
-        QTest::addRow("malformed feed") << 200 << QByteArray("<rss><channel>") << true
-                                        << State::failed
-                                        << QStringLiteral("The update feed could not be read: ");
+        QTest::addRow("malformed feed")
+            << 200 << QByteArray("<rss><channel>") << true << State::failed
+            << QStringLiteral("The update feed could not be read: ");
         QTest::addRow("refused connection") << 200 << QByteArray() << false << State::failed
                                             << QStringLiteral("The update feed could not be "
                                                               "fetched: Connection refused");
@@ -155,7 +157,8 @@ private Q_SLOTS:
         QVERIFY(shown(dialog, "updateOkButton"));
         QVERIFY(!shown(dialog, "updateDownloadButton"));
         controller.dismiss();
-        StandardUpdaterController::setFeedUrlForTesting(m_server.url(QStringLiteral("/appcast.xml")));
+        StandardUpdaterController::setFeedUrlForTesting(
+            m_server.url(QStringLiteral("/appcast.xml")));
     }
 
     void slowServerCancelledFromTheDialog()
@@ -176,9 +179,11 @@ private Q_SLOTS:
         QVERIFY(m_shell.choose(QStringLiteral("Help"), checkItem));
         QCOMPARE(controller.checksStarted(), checks);
 
-        auto *cancel = qobject_cast<QQuickItem *>(ShellFixture::find(dialog, QStringLiteral("updateCancelButton")));
+        auto *cancel = qobject_cast<QQuickItem *>(
+            ShellFixture::find(dialog, QStringLiteral("updateCancelButton")));
         QVERIFY(cancel);
-        const QPointF centre = cancel->mapToScene(QPointF(cancel->width() / 2, cancel->height() / 2));
+        const QPointF centre =
+            cancel->mapToScene(QPointF(cancel->width() / 2, cancel->height() / 2));
         QTest::mouseClick(dialog, Qt::LeftButton, {}, centre.toPoint());
         QTRY_COMPARE(controller.state(), State::idle);
         QTRY_VERIFY(!dialog->isVisible());

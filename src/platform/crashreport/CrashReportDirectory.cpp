@@ -21,7 +21,8 @@ std::optional<QString> CrashReportDirectory::ensure()
     if (!QDir().mkpath(folder))
         return std::nullopt;
     const QByteArray native = QFile::encodeName(folder);
-    struct stat info{};
+    struct stat info
+    {};
     if (::lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
         info.st_uid != ::getuid())
         return std::nullopt;

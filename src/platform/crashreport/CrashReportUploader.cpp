@@ -18,8 +18,7 @@ const Logger &logger()
 
 CrashReportUploader::CrashReportUploader(QUrl endpoint, QStringList reports, QObject *parent)
     : QObject(parent), m_endpoint(std::move(endpoint)), m_pending(std::move(reports))
-{
-}
+{}
 
 void CrashReportUploader::start()
 {

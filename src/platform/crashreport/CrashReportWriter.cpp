@@ -69,13 +69,20 @@ struct Text
 const char *signalName(int signal)
 {
     switch (signal) {
-    case SIGSEGV: return "SIGSEGV";
-    case SIGBUS: return "SIGBUS";
-    case SIGILL: return "SIGILL";
-    case SIGFPE: return "SIGFPE";
-    case SIGABRT: return "SIGABRT";
-    case SIGTRAP: return "SIGTRAP";
-    default: return "signal";
+    case SIGSEGV:
+        return "SIGSEGV";
+    case SIGBUS:
+        return "SIGBUS";
+    case SIGILL:
+        return "SIGILL";
+    case SIGFPE:
+        return "SIGFPE";
+    case SIGABRT:
+        return "SIGABRT";
+    case SIGTRAP:
+        return "SIGTRAP";
+    default:
+        return "signal";
     }
 }
 
@@ -188,7 +195,8 @@ void handleFatalSignal(int signal, siginfo_t *info, void *)
     errno = savedErrno;
     // End the process the way the signal would have: default action, raised again. A fault
     // returns to the faulting instruction and raises it anew.
-    struct sigaction defaultAction{};
+    struct sigaction defaultAction
+    {};
     defaultAction.sa_handler = SIG_DFL;
     sigemptyset(&defaultAction.sa_mask);
     ::sigaction(signal, &defaultAction, nullptr);
@@ -246,7 +254,8 @@ bool CrashReportWriter::install(const QString &directory, const QByteArray &fixe
         return false;
     }
 
-    struct sigaction action{};
+    struct sigaction action
+    {};
     action.sa_sigaction = handleFatalSignal;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     sigemptyset(&action.sa_mask);

@@ -9,7 +9,8 @@
 
 namespace {
 
-const QString sparkleNamespace = QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
+const QString sparkleNamespace =
+    QStringLiteral("http://www.andymatuschak.org/xml-namespaces/sparkle");
 
 Error malformed(const QString &why)
 {
@@ -31,9 +32,9 @@ QUrl webAddress(const QString &text)
 // and the common entities decoded.
 QString plainTextFromHtml(QString html)
 {
-    static const QRegularExpression hidden(
-        QStringLiteral("<(script|style)\\b[^>]*>.*?</\\1\\s*>"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression hidden(QStringLiteral("<(script|style)\\b[^>]*>.*?</\\1\\s*>"),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression lineBreak(
         QStringLiteral("<br\\s*/?>|</(p|div|h[1-6]|li|ul|ol|tr)\\s*>"),
         QRegularExpression::CaseInsensitiveOption);
@@ -83,10 +84,12 @@ AppcastItem readItem(QXmlStreamReader &xml)
         if (name == u"enclosure" && xml.namespaceUri().isEmpty()) {
             const QXmlStreamAttributes attributes = xml.attributes();
             if (attributes.hasAttribute(sparkleNamespace, QStringLiteral("version")))
-                item.version = attributes.value(sparkleNamespace, QStringLiteral("version")).toString();
+                item.version =
+                    attributes.value(sparkleNamespace, QStringLiteral("version")).toString();
             if (attributes.hasAttribute(sparkleNamespace, QStringLiteral("shortVersionString")))
                 item.displayVersion =
-                    attributes.value(sparkleNamespace, QStringLiteral("shortVersionString")).toString();
+                    attributes.value(sparkleNamespace, QStringLiteral("shortVersionString"))
+                        .toString();
             enclosureUrl = attributes.value(QStringLiteral("url")).toString();
             xml.skipCurrentElement();
         } else if (sparkle && name == u"version") {

@@ -12,8 +12,7 @@ UpdateCheck::UpdateCheck(QNetworkAccessManager &network, QUrl feedUrl, QString r
                          QObject *parent)
     : QObject(parent), m_network(network), m_feedUrl(std::move(feedUrl)),
       m_runningVersion(std::move(runningVersion))
-{
-}
+{}
 
 UpdateCheck::~UpdateCheck()
 {

@@ -3,13 +3,12 @@
 
 #include "platform/updates/UpdateCheckResult.h"
 
-#include <QObject>
 #include <QNetworkReply>
+#include <QObject>
 #include <QPointer>
 #include <QUrl>
 
 class QNetworkAccessManager;
-
 
 // One check for updates: fetches the appcast feed, finds its newest release and compares it with
 // the running version. It only reads the feed; nothing is downloaded or run. Main thread only.

@@ -43,8 +43,7 @@ int main(int argc, char **argv)
 
     CrashReportUploader *uploader = CrashReporter::uploader();
     if (uploader && !uploader->isFinished()) {
-        QObject::connect(uploader, &CrashReportUploader::finished, &app,
-                         &QCoreApplication::quit);
+        QObject::connect(uploader, &CrashReportUploader::finished, &app, &QCoreApplication::quit);
         app.exec();
     }
     std::printf("sent %d\n", uploader ? uploader->sentCount() : 0);

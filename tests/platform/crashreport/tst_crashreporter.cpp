@@ -31,7 +31,8 @@ Run runHelper(const QString &stateHome, const QStringList &arguments)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_STATE_HOME"), stateHome);
     // The report is the subject here, not a core file.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("handle_segv=0:handle_abort=0"));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       QStringLiteral("handle_segv=0:handle_abort=0"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(QStringLiteral(CRASH_HELPER), arguments);
@@ -52,7 +53,8 @@ QStringList reports(const QString &stateHome)
 
 mode_t permissions(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return 0;
     return info.st_mode & 07777;
@@ -75,9 +77,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<QString>("signalLine");
-        QTest::addRow("segmentation fault") << "segv" << "signal: 11 (SIGSEGV)";
-        QTest::addRow("abort") << "abort" << "signal: 6 (SIGABRT)";
-        QTest::addRow("stack overflow") << "overflow" << "signal: 11 (SIGSEGV)";
+        QTest::addRow("segmentation fault") << "segv"
+                                            << "signal: 11 (SIGSEGV)";
+        QTest::addRow("abort") << "abort"
+                               << "signal: 6 (SIGABRT)";
+        QTest::addRow("stack overflow") << "overflow"
+                                        << "signal: 11 (SIGSEGV)";
     }
     void fatalSignalLeavesOnePrivateReport()
     {
@@ -109,9 +114,9 @@ private Q_SLOTS:
         QVERIFY(lines.contains(QStringLiteral("user: ") + currentUser()));
         QVERIFY(lines.contains(QStringLiteral("host: ") + QHostInfo::localHostName()));
         // The time is an ISO 8601 UTC stamp of today.
-        const QString timeLine = lines.filter(QRegularExpression(QStringLiteral("^time: "))).value(0);
-        const QDateTime written =
-            QDateTime::fromString(timeLine.mid(6), Qt::ISODate);
+        const QString timeLine =
+            lines.filter(QRegularExpression(QStringLiteral("^time: "))).value(0);
+        const QDateTime written = QDateTime::fromString(timeLine.mid(6), Qt::ISODate);
         QVERIFY2(written.isValid(), qPrintable(timeLine));
         QVERIFY(qAbs(written.secsTo(QDateTime::currentDateTimeUtc())) < 120);
         // The backtrace names at least a few frames of the helper.
@@ -142,8 +147,9 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(CRASH_HELPER),
-                      {QStringLiteral("start"), endpoint.url(QStringLiteral("/reports")).toString()});
+        process.start(
+            QStringLiteral(CRASH_HELPER),
+            {QStringLiteral("start"), endpoint.url(QStringLiteral("/reports")).toString()});
         QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30'000);
         QCOMPARE(process.exitCode(), 0);
         QCOMPARE(process.readAllStandardOutput().trimmed(), QByteArray("sent 1"));

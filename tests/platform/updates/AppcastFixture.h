@@ -7,19 +7,18 @@
 // An appcast with one release, its version given as the enclosure's attributes.
 inline QByteArray appcastWithVersion(const QString &version, const QString &displayVersion)
 {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-               "<rss version=\"2.0\" "
-               "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
-               "<channel><title>Kinolith</title>\n"
-               "<item><title>Kinolith %2</title>\n"
-               "<link>https://nordvane.com/kinolith/download</link>\n"
-               "<description><![CDATA[<h2>New</h2><ul><li>Faster capture</li></ul>]]>"
-               "</description>\n"
-               "<enclosure url=\"https://nordvane.com/kinolith/kinolith_%2.deb\" "
-               "sparkle:version=\"%1\" sparkle:shortVersionString=\"%2\" length=\"1\" "
-               "type=\"application/octet-stream\"/>\n"
-               "</item></channel></rss>\n")
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                          "<rss version=\"2.0\" "
+                          "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
+                          "<channel><title>Kinolith</title>\n"
+                          "<item><title>Kinolith %2</title>\n"
+                          "<link>https://nordvane.com/kinolith/download</link>\n"
+                          "<description><![CDATA[<h2>New</h2><ul><li>Faster capture</li></ul>]]>"
+                          "</description>\n"
+                          "<enclosure url=\"https://nordvane.com/kinolith/kinolith_%2.deb\" "
+                          "sparkle:version=\"%1\" sparkle:shortVersionString=\"%2\" length=\"1\" "
+                          "type=\"application/octet-stream\"/>\n"
+                          "</item></channel></rss>\n")
         .arg(version, displayVersion)
         .toUtf8();
 }

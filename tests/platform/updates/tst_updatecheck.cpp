@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One update check at a time against a real HTTP server on the loopback interface.
 #include "AppcastFixture.h"
-#include "support/LoopbackHttpServer.h"
 #include "platform/updates/UpdateCheck.h"
+#include "support/LoopbackHttpServer.h"
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -12,8 +12,7 @@ Q_DECLARE_METATYPE(UpdateCheckResult::Outcome)
 
 namespace {
 
-UpdateCheckResult runCheck(QNetworkAccessManager &network, const QUrl &feed,
-                           const QString &running)
+UpdateCheckResult runCheck(QNetworkAccessManager &network, const QUrl &feed, const QString &running)
 {
     UpdateCheck check(network, feed, running);
     UpdateCheckResult result;
@@ -40,11 +39,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("feedVersion");
         QTest::addColumn<QString>("running");
         QTest::addColumn<UpdateCheckResult::Outcome>("expected");
-        QTest::addRow("newer") << "110" << "19" << UpdateCheckResult::Outcome::updateAvailable;
+        QTest::addRow("newer") << "110"
+                               << "19" << UpdateCheckResult::Outcome::updateAvailable;
         QTest::addRow("newer by numbers, not text")
-            << "1.10" << "1.9" << UpdateCheckResult::Outcome::updateAvailable;
-        QTest::addRow("same") << "19" << "19" << UpdateCheckResult::Outcome::upToDate;
-        QTest::addRow("older") << "18" << "19" << UpdateCheckResult::Outcome::upToDate;
+            << "1.10"
+            << "1.9" << UpdateCheckResult::Outcome::updateAvailable;
+        QTest::addRow("same") << "19"
+                              << "19" << UpdateCheckResult::Outcome::upToDate;
+        QTest::addRow("older") << "18"
+                               << "19" << UpdateCheckResult::Outcome::upToDate;
     }
     void outcomes()
     {
@@ -72,12 +75,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("reasonStart");
-        QTest::addRow("malformed feed") << 200 << QByteArray("<rss><channel><item>")
-                                        << "The update feed could not be read: ";
-        QTest::addRow("not found") << 404 << QByteArray("gone")
-                                   << "The update feed could not be fetched: ";
-        QTest::addRow("server error") << 500 << QByteArray()
-                                      << "The update feed could not be fetched: ";
+        QTest::addRow("malformed feed")
+            << 200 << QByteArray("<rss><channel><item>") << "The update feed could not be read: ";
+        QTest::addRow("not found")
+            << 404 << QByteArray("gone") << "The update feed could not be fetched: ";
+        QTest::addRow("server error")
+            << 500 << QByteArray() << "The update feed could not be fetched: ";
         QTest::addRow("larger than a feed")
             << 200 << QByteArray(UpdateCheck::maximumFeedBytes + 4096, 'x')
             << "The update feed could not be fetched: The update feed is larger";

@@ -15,20 +15,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("expected");
-        QTest::addRow("numbers, not text") << "1.10" << "1.9" << 1;
-        QTest::addRow("equal") << "2.0" << "2.0" << 0;
-        QTest::addRow("leading zeros") << "1.02" << "1.2" << 0;
-        QTest::addRow("trailing zero part") << "1.0.0" << "1.0" << 0;
-        QTest::addRow("longer with a number") << "1.0.1" << "1.0" << 1;
-        QTest::addRow("zero then number") << "1.0" << "1.0.0.1" << -1;
-        QTest::addRow("pre-release before release") << "1.0b1" << "1.0" << -1;
-        QTest::addRow("betas in order") << "1.0b2" << "1.0b10" << -1;
-        QTest::addRow("beta before rc") << "1.0b3" << "1.0rc1" << -1;
-        QTest::addRow("build numbers") << "100" << "99" << 1;
-        QTest::addRow("huge numbers do not overflow")
-            << "1.99999999999999999999999" << "1.99999999999999999999998" << 1;
-        QTest::addRow("older major") << "0.9" << "1.0" << -1;
-        QTest::addRow("spaces around") << " 1.2 " << "1.2" << 0;
+        QTest::addRow("numbers, not text") << "1.10"
+                                           << "1.9" << 1;
+        QTest::addRow("equal") << "2.0"
+                               << "2.0" << 0;
+        QTest::addRow("leading zeros") << "1.02"
+                                       << "1.2" << 0;
+        QTest::addRow("trailing zero part") << "1.0.0"
+                                            << "1.0" << 0;
+        QTest::addRow("longer with a number") << "1.0.1"
+                                              << "1.0" << 1;
+        QTest::addRow("zero then number") << "1.0"
+                                          << "1.0.0.1" << -1;
+        QTest::addRow("pre-release before release") << "1.0b1"
+                                                    << "1.0" << -1;
+        QTest::addRow("betas in order") << "1.0b2"
+                                        << "1.0b10" << -1;
+        QTest::addRow("beta before rc") << "1.0b3"
+                                        << "1.0rc1" << -1;
+        QTest::addRow("build numbers") << "100"
+                                       << "99" << 1;
+        QTest::addRow("huge numbers do not overflow") << "1.99999999999999999999999"
+                                                      << "1.99999999999999999999998" << 1;
+        QTest::addRow("older major") << "0.9"
+                                     << "1.0" << -1;
+        QTest::addRow("spaces around") << " 1.2 "
+                                       << "1.2" << 0;
     }
     void versionOrder()
     {
