@@ -8,6 +8,7 @@
 #include "platform/foundation/Logger.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QUrl>
 
 namespace {
@@ -46,9 +47,13 @@ void CrashReporter::start(const Options &options)
     if (options.endpoint.isEmpty())
         return;
     const QUrl endpoint(options.endpoint, QUrl::StrictMode);
-    if (!endpoint.isValid() || (endpoint.scheme() != u"https" && endpoint.scheme() != u"http")) {
+    // Reports can name the user and the machine: they travel encrypted, or not off this machine.
+    const bool loopback =
+        QHostAddress(endpoint.host()).isLoopback() || endpoint.host() == u"localhost";
+    if (!endpoint.isValid() ||
+        !(endpoint.scheme() == u"https" || (endpoint.scheme() == u"http" && loopback))) {
         logger().error(QStringLiteral("Crash reports stay on this machine: the endpoint %1 is not "
-                                      "a web address")
+                                      "an https address")
                            .arg(options.endpoint));
         return;
     }

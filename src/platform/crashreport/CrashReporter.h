@@ -13,8 +13,8 @@ class CrashReporter
 public:
     struct Options
     {
-        // Where reports are sent: an http(s) address that takes one report per POST. Empty keeps
-        // reports on this machine.
+        // Where reports are sent: an https address that takes one report per POST (plain http
+        // only to this machine's loopback interface). Empty keeps reports on this machine.
         QString endpoint;
         // With it, reports name the user and the machine.
         bool sendDefaultPii = false;

@@ -209,6 +209,19 @@ private Q_SLOTS:
         QCOMPARE(reports(state.path()).size(), 1);
     }
 
+    void plainHttpOffThisMachineIsRefused()
+    {
+        QTemporaryDir state;
+        QVERIFY(state.isValid());
+        QCOMPARE(runHelper(state.path(), {QStringLiteral("segv")}).status, QProcess::CrashExit);
+        // Nothing may listen there; the report must not even be tried over plain http.
+        const Run run = runHelper(
+            state.path(), {QStringLiteral("start"), QStringLiteral("http://192.0.2.1:9/reports")});
+        QCOMPARE(run.status, QProcess::NormalExit);
+        QCOMPARE(run.output.trimmed(), QByteArray("sent 0"));
+        QCOMPARE(reports(state.path()).size(), 1);
+    }
+
     void existingFolderIsMadePrivate()
     {
         QTemporaryDir state;
