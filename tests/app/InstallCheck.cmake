@@ -37,6 +37,18 @@ if(NOT icon MATCHES "<svg")
   message(FATAL_ERROR "the icon is not an SVG image")
 endif()
 
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  execute_process(COMMAND ${DESKTOP_FILE_VALIDATE}
+      "${PREFIX}/share/applications/com.nordvane.Kinolith.desktop"
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(NOT result EQUAL 0 OR NOT output STREQUAL "")
+    message(FATAL_ERROR "desktop-file-validate: ${output}")
+  endif()
+else()
+  message(WARNING "desktop-file-validate is missing: the desktop entry was not validated")
+endif()
+
 find_program(APPSTREAMCLI appstreamcli)
 if(APPSTREAMCLI)
   execute_process(COMMAND ${APPSTREAMCLI} validate --no-net
