@@ -39,8 +39,16 @@ void CrashReportUploader::sendNext()
         path.clear();
     }
     if (path.isEmpty()) {
-        m_finished = true;
-        Q_EMIT finished();
+        // Told from the event loop, after the last reply's deferred deletion, so that a process
+        // that ends on finished() leaves nothing of the transfer behind.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_network.clearConnectionCache();
+                m_finished = true;
+                Q_EMIT finished();
+            },
+            Qt::QueuedConnection);
         return;
     }
 

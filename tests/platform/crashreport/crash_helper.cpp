@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace {
 
@@ -33,8 +34,10 @@ int main(int argc, char **argv)
     CrashReporter::start({endpoint, true});
 
     if (std::strcmp(mode, "segv") == 0) {
-        volatile int *nowhere = nullptr;
-        *nowhere = 1;
+        // A real fault, not undefined behaviour the sanitizers would stop first: a store to a
+        // page that allows no access.
+        void *page = ::mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        *static_cast<volatile int *>(page) = 1;
     } else if (std::strcmp(mode, "abort") == 0) {
         std::abort();
     } else if (std::strcmp(mode, "overflow") == 0) {

@@ -189,6 +189,7 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
         process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(QStringLiteral(CRASH_HELPER), {QStringLiteral("start"), url.toString()});
         QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 30'000);
         QCOMPARE(process.exitCode(), 0);
