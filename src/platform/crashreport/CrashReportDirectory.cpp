@@ -9,7 +9,7 @@
 QString CrashReportDirectory::path()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification says relative paths are to be ignored.
+    // XDG base directories must be absolute; a relative one is ignored.
     if (state.isEmpty() || !QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/Kinolith/crash-reports");
