@@ -53,7 +53,9 @@ Rectangle {
     }
 
     color: KLColors.surfaceBg
-    onSessionsChanged: syncCards()
+    // Cards follow once the current action is over: a duplicated session's card is built after
+    // its settings were copied, so the copied source type is the first value the card sees.
+    onSessionsChanged: Qt.callLater(syncCards)
     Component.onCompleted: {
         syncCards()
         refreshSources()

@@ -3,7 +3,7 @@ import QtQuick
 import Kinolith
 
 // A text field bound to an integer, shown and read in the integer format of the user's locale
-// (1,920 in English). A new value is handed out through edited() when the user commits the text
+// (1,920 in English), following changes of the locale. A new value is handed out through edited() when the user commits the text
 // (Enter, or leaving the field); text that does not parse leaves the value as it was and shows it
 // again.
 KLTextFieldStyle {
@@ -22,6 +22,11 @@ KLTextFieldStyle {
     }
     function showValue() {
         text = KLIntegerFormat.format(value)
+    }
+
+    Connections {
+        target: KLIntegerFormat
+        function onLocaleChanged() { field.showValue() }
     }
 
     inputMethodHints: Qt.ImhFormattedNumbersOnly

@@ -1,7 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KLIntegerFormat.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLocale>
+
+KLIntegerFormat::KLIntegerFormat(QObject *parent) : QObject(parent)
+{
+    // The application hears of a changed system locale with a LocaleChange event.
+    if (QCoreApplication *application = QCoreApplication::instance())
+        application->installEventFilter(this);
+}
+
+bool KLIntegerFormat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::LocaleChange && watched == QCoreApplication::instance())
+        Q_EMIT localeChanged();
+    return QObject::eventFilter(watched, event);
+}
 
 QString KLIntegerFormat::format(double value)
 {

@@ -8,8 +8,8 @@
 
 // The integer number format of the user's current locale (QLocale's default), as the text fields
 // for sizes and crops show and read their values: 1920 shows as "1,920" in English and "1.920" in
-// German. The locale is looked up on every call, so a changed default locale takes effect at the
-// next formatting or parsing.
+// German. The locale is looked up on every call; localeChanged() tells the fields to show their
+// values again when the application is told that the locale changed.
 class KLIntegerFormat : public QObject
 {
     Q_OBJECT
@@ -17,7 +17,7 @@ class KLIntegerFormat : public QObject
     QML_SINGLETON
 
 public:
-    using QObject::QObject;
+    explicit KLIntegerFormat(QObject *parent = nullptr);
 
     // The value with the locale's digit grouping. It arrives as QML's number (a double), which
     // holds every integer up to 2^53 exactly.
@@ -26,4 +26,10 @@ public:
     // spaces; undefined when the text is not such an integer (empty, fractional), or when its
     // magnitude is beyond 2^53 - 1, where QML's numbers stop being exact.
     Q_INVOKABLE static QVariant parse(const QString &text);
+
+Q_SIGNALS:
+    void localeChanged();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

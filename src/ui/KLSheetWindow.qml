@@ -24,6 +24,8 @@ ApplicationWindow {
     visible: true
 
     onClosing: sheet.dismissed()
+    // The sheet takes the keyboard at once, so that Escape reaches it.
+    Component.onCompleted: requestActivate()
 
     Item {
         id: holder

@@ -113,6 +113,28 @@ private Q_SLOTS:
         QCOMPARE(pillLabel(view, "outputCount"), QStringLiteral("2 outputs"));
     }
 
+    void duplicateKeepsTheCopiedTransformWhenItsCardIsBuilt()
+    {
+        QQuickItem *view = m_fixture.makeContentView();
+        QVERIFY(view);
+        QTRY_VERIFY(cardAt(view, 0));
+        auto *session =
+            qobject_cast<CaptureSession *>(cardAt(view, 0)->property("session").value<QObject *>());
+        // A syphon session with a transform other than the syphon defaults.
+        session->setSourceType(SourceType::syphon);
+        session->setRotation(Rotation::r180);
+        session->setFlipHorizontal(true);
+        click(find(cardAt(view, 0), QStringLiteral("duplicateButton")));
+        QTRY_VERIFY(cardAt(view, 1));
+        auto *copy =
+            qobject_cast<CaptureSession *>(cardAt(view, 1)->property("session").value<QObject *>());
+        QVERIFY(copy && copy != session);
+        QCOMPARE(copy->sourceType(), SourceType::syphon);
+        QCOMPARE(copy->rotation(), Rotation::r180);
+        QCOMPARE(copy->flipHorizontal(), true);
+        QCOMPARE(pillLabel(view, "outputCount"), QStringLiteral("2 outputs"));
+    }
+
     void headerAndStatusBarTexts()
     {
         QQuickItem *view = m_fixture.makeContentView();

@@ -541,6 +541,19 @@ private Q_SLOTS:
         QCOMPARE(session->customWidth(), -3);
     }
 
+    void customFieldsFollowALocaleChange()
+    {
+        CaptureSession *session = m_fixture.factory().create();
+        session->setOutputResolution(CaptureManager::OutputResolution::custom);
+        QQuickItem *card = m_fixture.makeCard(session);
+        QCOMPARE(textOf(find(card, "customWidthField")), QStringLiteral("1,920"));
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QEvent change(QEvent::LocaleChange);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &change);
+        QCOMPARE(textOf(find(card, "customWidthField")), QStringLiteral("1.920"));
+        QCOMPARE(textOf(find(card, "customHeightField")), QStringLiteral("1.080"));
+    }
+
     void sourceMenuOffersOnlyListsWithEntries()
     {
         CaptureSession *session = m_fixture.factory().create();
@@ -683,6 +696,8 @@ private Q_SLOTS:
         QQuickItem *card = m_fixture.makeCard(session);
         QQuickWindow *sheet = openSheet(card);
         QVERIFY(sheet);
+        // Keys go to the active window: the sheet takes the keyboard when it opens.
+        QVERIFY(QTest::qWaitForWindowActive(sheet));
         QTest::keyClick(sheet, Qt::Key_Escape);
         QCOMPARE(card->property("showModifySheet").toBool(), false);
         QTRY_VERIFY(!sheetOf(card));
