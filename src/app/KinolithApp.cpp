@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "KinolithApp.h"
 
+#include "app/AppConfiguration.h"
+#include "app/ShellQmlTypes.h"
+#include "platform/crashreport/CrashReporter.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Logger.h"
 
@@ -31,6 +34,8 @@ KinolithApp::KinolithApp(int &argc, char **argv) : m_application(preferX11(argc)
     if (const auto &identifier = Bundle::main().identifier())
         QGuiApplication::setDesktopFileName(*identifier);
     Logger::installQtMessageHandler();
+    CrashReporter::start({QString::fromUtf8(AppConfiguration::CrashReports::endpoint),
+                          AppConfiguration::CrashReports::sendDefaultPii});
     // The Basic style is the one that takes the dark palette everywhere, whatever the desktop's
     // theme.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
@@ -38,6 +43,7 @@ KinolithApp::KinolithApp(int &argc, char **argv) : m_application(preferX11(argc)
 
 int KinolithApp::run()
 {
+    ShellQmlTypes::registerTypes();
     bool loaded = false;
     QObject::connect(
         &m_engine, &QQmlApplicationEngine::objectCreated, &m_application,

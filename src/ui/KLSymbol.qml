@@ -19,6 +19,8 @@ Text {
         "chevron.up.chevron.down": "\uF54F",        // unfold-more
         "crop": "\uF19E",                           // crop
         "display": "\uF379",                        // monitor
+        "doc.plaintext": "\uF21A",                  // file-document-box
+        "doc.text": "\uF219",                       // file-document
         "play.fill": "\uF40A",                      // play
         "plus": "\uF415",                           // plus
         "plus.square.on.square": "\uF191",          // content-duplicate

@@ -46,6 +46,11 @@ ApplicationWindow {
             title: qsTr("Kinolith")
             delegate: KLMenuItem {}
             Action {
+                text: qsTr("About Kinolith")
+                onTriggered: AboutWindowController.show()
+            }
+            MenuSeparator {}
+            Action {
                 text: qsTr("Quit Kinolith")
                 shortcut: "Ctrl+Q"
                 onTriggered: Qt.quit()
@@ -78,6 +83,14 @@ ApplicationWindow {
                 shortcut: "Ctrl+A"
                 enabled: window.editableFocus
                 onTriggered: window.activeFocusItem.selectAll()
+            }
+        }
+        Menu {
+            title: qsTr("Help")
+            delegate: KLMenuItem {}
+            Action {
+                text: qsTr("Check for Updates…")
+                onTriggered: Updater.checkForUpdates()
             }
         }
     }

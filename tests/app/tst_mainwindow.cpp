@@ -1,4 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ShellQmlTypes.h"
+#include "app/Updater.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -89,6 +92,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         QQuickStyle::setStyle(QStringLiteral("Basic"));
+        ShellQmlTypes::registerTypes();
         m_engine = std::make_unique<QQmlApplicationEngine>();
         m_engine->load(QUrl(QStringLiteral("qrc:/Kinolith/Main.qml")));
         QCOMPARE(m_engine->rootObjects().size(), 1);
@@ -138,13 +142,27 @@ private Q_SLOTS:
     void menuBarShape()
     {
         QCOMPARE(menuTitles(m_menuBar),
-                 (QStringList{QStringLiteral("Kinolith"), QStringLiteral("Edit")}));
+                 (QStringList{QStringLiteral("Kinolith"), QStringLiteral("Edit"),
+                              QStringLiteral("Help")}));
         QCOMPARE(menuEntries(menuNamed(m_menuBar, QStringLiteral("Kinolith"))),
-                 QStringList{QStringLiteral("Quit Kinolith|Ctrl+Q")});
+                 (QStringList{QStringLiteral("About Kinolith|"), QStringLiteral("-"),
+                              QStringLiteral("Quit Kinolith|Ctrl+Q")}));
         QCOMPARE(menuEntries(menuNamed(m_menuBar, QStringLiteral("Edit"))),
                  (QStringList{QStringLiteral("Cut|Ctrl+X"), QStringLiteral("Copy|Ctrl+C"),
                               QStringLiteral("Paste|Ctrl+V"), QStringLiteral("-"),
                               QStringLiteral("Select All|Ctrl+A")}));
+        QCOMPARE(menuEntries(menuNamed(m_menuBar, QStringLiteral("Help"))),
+                 QStringList{QStringLiteral("Check for Updates\u2026|")});
+    }
+
+    void updatesWaitForTheFirstChoice()
+    {
+        QObject *check = actionNamed(menuNamed(m_menuBar, QStringLiteral("Help")),
+                                     QStringLiteral("Check for Updates\u2026"));
+        QVERIFY(check);
+        QVERIFY(check->property("enabled").toBool());
+        // The window is up and nothing about updates has happened.
+        QVERIFY(!Updater::exists());
     }
 
     void editMenuActsOnTheFocusedTextField()
