@@ -85,7 +85,7 @@ QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeDa
         return nullptr;
     }
     if (!node) {
-        node = new RoundedTextureNode(true);
+        node = new RoundedTextureNode(false);
         m_textureDirty = true;
         m_geometryDirty = true;
     }

@@ -8,8 +8,9 @@
 class CaptureSession;
 
 // Draws a session's latest preview image, scaled to fit the item with its aspect ratio kept and
-// centred; the space the image leaves free stays transparent. The image's first row is drawn at
-// the bottom, as the engine delivers previews.
+// centred; the space the image leaves free stays transparent. The engine delivers a preview as a
+// picture, top row first (the output's first row, its bottom edge, is the image's last row), so
+// the image is drawn as it is.
 //
 // The item reads the session's image itself when the session announces a new one: the image is
 // shared with the session (QImage is implicitly shared) and uploaded as a texture only when it

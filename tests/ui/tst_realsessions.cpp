@@ -129,16 +129,31 @@ bool receives(const OutputReceiver &receiver, XTestWindow &window, int width, in
         15000);
 }
 
-// The red of the sheet's preview, as drawn on screen, at a point a tenth of the painted picture's
-// width in from its left edge, halfway down.
-int previewRedNearTheLeft(QQuickItem *preview)
+// The colour a preview item shows on screen at a point of its painted picture, given as fractions
+// of the picture's width and height from its top left corner.
+QColor shownAt(QQuickItem *preview, qreal across, qreal down)
 {
     const QRectF painted = preview->property("paintedRect").toRectF();
-    const QPointF inItem(painted.left() + painted.width() / 10, painted.center().y());
-    const QPointF inScene = preview->mapToScene(inItem);
+    const QPointF inItem(painted.left() + painted.width() * across,
+                         painted.top() + painted.height() * down);
     const QImage grab = preview->window()->grabWindow();
-    const qreal ratio = preview->window()->devicePixelRatio();
-    return QColor(grab.pixel((inScene * ratio).toPoint())).red();
+    return grab.pixelColor((preview->mapToScene(inItem) * grab.devicePixelRatio()).toPoint());
+}
+
+// The pattern's red grows from left to right and its green from top to bottom: an upright picture
+// is dark in its top left corner, a mirrored one red there.
+bool showsUpright(QQuickItem *preview)
+{
+    const QColor topLeft = shownAt(preview, 0.1, 0.1);
+    const QColor bottomLeft = shownAt(preview, 0.1, 0.9);
+    return topLeft.red() < 60 && topLeft.green() < 60 && bottomLeft.green() > 190;
+}
+
+bool showsMirrored(QQuickItem *preview)
+{
+    const QColor topLeft = shownAt(preview, 0.1, 0.1);
+    const QColor bottomLeft = shownAt(preview, 0.1, 0.9);
+    return topLeft.red() > 190 && topLeft.green() < 60 && bottomLeft.green() > 190;
 }
 
 } // namespace
@@ -245,6 +260,7 @@ private Q_SLOTS:
             qPrintable("upright: " + difference));
         // The card's thumbnail shows the running output.
         QTRY_VERIFY_WITH_TIMEOUT(find(card, "previewImage")->property("hasImage").toBool(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(showsUpright(find(card, "previewImage")), 5000);
 
         // The sheet, opened from the card's "Modify" button, with the live preview.
         click(find(card, "modifyButton"));
@@ -253,7 +269,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(sheet));
         QQuickItem *preview = find(sheet, "previewImage");
         QTRY_VERIFY_WITH_TIMEOUT(preview->property("hasImage").toBool(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(previewRedNearTheLeft(preview) < 60, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(showsUpright(preview), 5000);
 
         // The mirror off: the picture turns left to right, from the next frames on.
         click(find(sheet, "mirrorTile"));
@@ -262,7 +278,7 @@ private Q_SLOTS:
                      receiver, *m_pattern, w, h, [w](int x, int y) { return QPoint(w - 1 - x, y); },
                      &difference),
                  qPrintable("mirrored: " + difference));
-        QTRY_VERIFY_WITH_TIMEOUT(previewRedNearTheLeft(preview) > 190, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(showsMirrored(preview), 5000);
 
         // Ten rows off the top, typed into the sheet's field.
         QQuickItem *top = find(find(sheet, "crop_cropTopPx"), "cropField");

@@ -376,12 +376,13 @@ private Q_SLOTS:
         QCOMPARE(card->property("showModifySheet").toBool(), true);
     }
 
-    void previewShowsTheFirstRowAtTheBottom()
+    void previewIsDrawnUpright()
     {
         CaptureSession *session = m_fixture.factory().create();
         QQuickItem *card = m_fixture.makeCard(session);
-        // First half of the rows red, second half blue; a 2:1 frame leaves bands free above and
-        // below in the 280 × 160 thumbnail.
+        // A picture whose upper half is red and lower half blue, as the engine delivers previews
+        // (top row first); a 2:1 frame leaves bands free above and below in the 280 × 160
+        // thumbnail.
         QImage image(64, 32, QImage::Format_RGBA8888);
         image.fill(Qt::blue);
         for (int y = 0; y < 16; ++y)
@@ -396,8 +397,8 @@ private Q_SLOTS:
             return shot.pixelColor(
                 (thumb->mapToScene(QPointF(x, y)) * shot.devicePixelRatio()).toPoint());
         };
-        QCOMPARE(pixel(140, 40), QColor(Qt::blue));
-        QCOMPARE(pixel(140, 120), QColor(Qt::red));
+        QCOMPARE(pixel(140, 40), QColor(Qt::red));
+        QCOMPARE(pixel(140, 120), QColor(Qt::blue));
         // The free band is not painted black: the card shows through.
         QVERIFY(pixel(140, 5).lightness() > 10);
 
