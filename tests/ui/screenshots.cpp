@@ -14,7 +14,7 @@
 
 namespace {
 
-// A picture that shows its orientation: a bright band on its first rows, a dark one on its last.
+// A picture that shows its orientation: a bright band along its top edge.
 QImage orientationPattern(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
@@ -28,7 +28,8 @@ QImage orientationPattern(int width, int height)
     QFont font = painter.font();
     font.setPixelSize(height / 10);
     painter.setFont(font);
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("first row at the bottom"));
+    painter.drawText(image.rect().adjusted(0, height / 8, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("top"));
     return image;
 }
 
@@ -78,12 +79,22 @@ bool saveLiveWindow(UiFixture &fixture, const QDir &dir)
     QTest::qWait(500);
     bool ok = save(window->grabWindow(), dir, QStringLiteral("main-window-live.png"));
 
-    QQuickItem *list =
-        window->contentItem()->findChild<QQuickItem *>(QStringLiteral("sessionList"));
+    QQuickItem *list = nullptr;
+    QList<QQuickItem *> pending{window->contentItem()};
+    while (!list && !pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (item->objectName() == QLatin1String("sessionList"))
+            list = item;
+        pending += item->childItems();
+    }
     QQuickItem *card = nullptr;
-    QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, card), Q_ARG(int, 0));
-    if (!card)
+    if (list)
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, card),
+                                  Q_ARG(int, 0));
+    if (!card) {
+        std::fprintf(stderr, "screenshots: the main window shows no card\n");
         return false;
+    }
     card->setProperty("showModifySheet", true);
     QObject *loader = card->findChild<QObject *>(QStringLiteral("modifySheetLoader"));
     auto *sheet = loader ? qobject_cast<QQuickWindow *>(loader->property("item").value<QObject *>())
@@ -130,6 +141,12 @@ int main(int argc, char **argv)
     QQuickWindow *window = fixture.window();
     if (!QTest::qWaitForWindowExposed(window))
         return 1;
+    // The window's own content view stays out of the pictures of single cards; it comes back for
+    // the last pictures.
+    const QList<QQuickItem *> ownContent =
+        window->property("contentItem").value<QQuickItem *>()->childItems();
+    for (QQuickItem *item : ownContent)
+        item->setVisible(false);
     QQuickItem *card = fixture.makeCard(session);
     if (!card)
         return 1;
@@ -202,5 +219,7 @@ int main(int argc, char **argv)
     QTest::keyClick(window, Qt::Key_Escape);
     QTest::qWait(200);
     fixture.clearCards();
+    for (QQuickItem *item : ownContent)
+        item->setVisible(true);
     return (saveLiveWindow(fixture, dir) && ok) ? 0 : 1;
 }
