@@ -680,6 +680,9 @@ private Q_SLOTS:
         QCOMPARE(sheet->modality(), Qt::WindowModal);
         QVERIFY(sheet->minimumWidth() >= 1320);
         QVERIFY(sheet->minimumHeight() >= 760);
+        // Wider than the main window, yet on its screen.
+        QVERIFY(sheet->width() > m_fixture.window()->width());
+        QVERIFY(m_fixture.window()->screen()->geometry().contains(sheet->geometry()));
         QCOMPARE(textOf(find(sheet, "sheetTitle")), "MODIFY OUTPUT " + session->shortTag());
         QQuickItem *placeholder = find(sheet, "previewPlaceholder");
         QVERIFY(placeholder->isVisible());
