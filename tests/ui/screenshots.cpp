@@ -143,8 +143,12 @@ int main(int argc, char **argv)
         return 1;
     // The window's own content view stays out of the pictures of single cards; it comes back for
     // the last pictures.
-    const QList<QQuickItem *> ownContent =
-        window->property("contentItem").value<QQuickItem *>()->childItems();
+    // Only the view (the one with a manager): the menu bar shares the content item.
+    QList<QQuickItem *> ownContent;
+    for (QQuickItem *item : window->property("contentItem").value<QQuickItem *>()->childItems()) {
+        if (item->property("manager").isValid())
+            ownContent << item;
+    }
     for (QQuickItem *item : ownContent)
         item->setVisible(false);
     QQuickItem *card = fixture.makeCard(session);
