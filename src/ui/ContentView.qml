@@ -30,11 +30,8 @@ Rectangle {
     // Keeps one list entry per session, by identity, so that a card keeps its own state while
     // sessions are added and removed around it.
     function syncCards() {
+        dropRemovedCards()
         const wanted = sessions
-        for (let row = cards.count - 1; row >= 0; --row) {
-            if (wanted.indexOf(cards.get(row).session) < 0)
-                cards.remove(row)
-        }
         for (let i = 0; i < wanted.length; ++i) {
             if (i < cards.count && cards.get(i).session === wanted[i])
                 continue
@@ -53,9 +50,22 @@ Rectangle {
     }
 
     color: KLColors.surfaceBg
-    // Cards follow once the current action is over: a duplicated session's card is built after
+    // Removes the cards of sessions that left the list. The manager releases a removed session
+    // right after announcing the new list, so its card must go now, while the session still exists.
+    function dropRemovedCards() {
+        const wanted = sessions
+        for (let row = cards.count - 1; row >= 0; --row) {
+            if (wanted.indexOf(cards.get(row).session) < 0)
+                cards.remove(row)
+        }
+    }
+
+    // New cards follow once the current action is over: a duplicated session's card is built after
     // its settings were copied, so the copied source type is the first value the card sees.
-    onSessionsChanged: Qt.callLater(syncCards)
+    onSessionsChanged: {
+        dropRemovedCards()
+        Qt.callLater(syncCards)
+    }
     Component.onCompleted: {
         syncCards()
         refreshSources()

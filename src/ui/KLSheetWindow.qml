@@ -19,8 +19,20 @@ ApplicationWindow {
     palette: parentWindow.palette
     width: minimumWidth
     height: minimumHeight
-    x: parentWindow ? parentWindow.x + Math.round((parentWindow.width - width) / 2) : 0
-    y: parentWindow ? parentWindow.y + Math.round((parentWindow.height - height) / 2) : 0
+    // Centred on the parent, but kept on the parent's screen: a sheet wider than its parent would
+    // otherwise start left of the screen where no window manager places it.
+    readonly property var parentScreen: parentWindow ? parentWindow.screen : null
+    function placed(centred, size, start, extent) {
+        return Math.max(start, Math.min(centred, start + extent - size))
+    }
+    x: !parentWindow ? 0
+       : parentScreen ? placed(parentWindow.x + Math.round((parentWindow.width - width) / 2), width,
+                               parentScreen.virtualX, parentScreen.width)
+       : parentWindow.x + Math.round((parentWindow.width - width) / 2)
+    y: !parentWindow ? 0
+       : parentScreen ? placed(parentWindow.y + Math.round((parentWindow.height - height) / 2),
+                               height, parentScreen.virtualY, parentScreen.height)
+       : parentWindow.y + Math.round((parentWindow.height - height) / 2)
     visible: true
 
     onClosing: sheet.dismissed()

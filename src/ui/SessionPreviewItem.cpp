@@ -62,6 +62,9 @@ void SessionPreviewItem::updatePaintedRect()
                       fitted);
     }
     if (rect != m_paintedRect) {
+        // The texture follows the size the picture takes on screen.
+        if (rect.size() != m_paintedRect.size())
+            m_textureDirty = true;
         m_paintedRect = rect;
         Q_EMIT paintedRectChanged();
     }
@@ -77,6 +80,24 @@ void SessionPreviewItem::setRadius(qreal radius)
     update();
 }
 
+QImage SessionPreviewItem::fitted(const QImage &image) const
+{
+    // The texture is made at the size the picture takes on screen: previews arrive at the output's
+    // full size, and converting and uploading a 1080p frame for a thumbnail a few hundred pixels
+    // wide keeps the render thread (and with it the main thread, which waits for it) busy. A
+    // nearest-pixel step to twice the size, then a smooth halving, keeps the picture legible at a
+    // cost that follows the small size, not the frame's.
+    const QSize target =
+        (m_paintedRect.size() * window()->effectiveDevicePixelRatio()).toSize().expandedTo({1, 1});
+    if (target.width() >= image.width() || target.height() >= image.height())
+        return image;
+    const QSize twice = target * 2;
+    const QImage rough = twice.width() < image.width() && twice.height() < image.height()
+                             ? image.scaled(twice, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                             : image;
+    return rough.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
     auto *node = static_cast<RoundedTextureNode *>(oldNode);
@@ -90,9 +111,8 @@ QSGNode *SessionPreviewItem::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeDa
         m_geometryDirty = true;
     }
     if (m_textureDirty) {
-        // Mipmaps keep a large frame legible when it is drawn a few hundred points wide.
-        node->setTexture(std::unique_ptr<QSGTexture>(window()->createTextureFromImage(
-            m_session->previewImage(), QQuickWindow::TextureHasMipmaps)));
+        node->setTexture(std::unique_ptr<QSGTexture>(
+            window()->createTextureFromImage(fitted(m_session->previewImage()))));
         m_textureDirty = false;
     }
     if (m_geometryDirty || node->paintedRect() != m_paintedRect ||

@@ -8,13 +8,14 @@
 class CaptureSession;
 
 // Draws a session's latest preview image, scaled to fit the item with its aspect ratio kept and
-// centred; the space the image leaves free stays transparent. The image is drawn as it
-// is: the engine's previews already hold the output's first row at the bottom.
+// centred; the space the image leaves free stays transparent. The engine delivers a preview as a
+// picture, top row first (the output's first row, its bottom edge, is the image's last row), so
+// the image is drawn as it is.
 //
 // The item reads the session's image itself when the session announces a new one: the image is
-// shared with the session (QImage is implicitly shared) and uploaded as a texture only when it
-// changed, so each view showing the preview costs one texture and no copy of the pixels on the
-// CPU, and other views are not touched.
+// shared with the session (QImage is implicitly shared) and, when it changed and the item is drawn,
+// scaled to its size on screen and uploaded as a texture: each view showing the preview costs one
+// texture of its own size, and other views are not touched.
 class SessionPreviewItem : public QQuickItem
 {
     Q_OBJECT
@@ -50,6 +51,8 @@ protected:
 private:
     void imageChanged();
     void updatePaintedRect();
+    // The image scaled to the size it takes on screen, in device pixels.
+    QImage fitted(const QImage &image) const;
 
     // All members belong to the GUI thread; updatePaintNode() reads them while the GUI thread is
     // blocked in the scene graph's synchronisation.

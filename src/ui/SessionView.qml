@@ -190,4 +190,9 @@ KLCardStyle {
     PersistSessionChanges {
         session: card.session
     }
+
+    // The card's session outlives the card, never the other way round.
+    SessionHold {
+        session: card.session
+    }
 }

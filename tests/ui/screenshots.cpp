@@ -2,7 +2,9 @@
 // Saves pictures of a session card with every control showing (running, live, custom size, a
 // preview), of its output sheet and of the main window's content, for review against the intended
 // layout. Run by scripts/screenshots; the first argument is the folder to write to.
+#include "../integration/SessionFixture.h"
 #include "UiFixture.h"
+#include "support/XTestWindow.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -12,7 +14,7 @@
 
 namespace {
 
-// A picture that shows its orientation: a bright band on its first rows, a dark one on its last.
+// A picture that shows its orientation: a bright band along its top edge.
 QImage orientationPattern(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
@@ -26,7 +28,8 @@ QImage orientationPattern(int width, int height)
     QFont font = painter.font();
     font.setPixelSize(height / 10);
     painter.setFont(font);
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("first row at the bottom"));
+    painter.drawText(image.rect().adjusted(0, height / 8, 0, 0), Qt::AlignHCenter | Qt::AlignTop,
+                     QStringLiteral("top"));
     return image;
 }
 
@@ -39,6 +42,73 @@ bool save(const QImage &image, const QDir &dir, const QString &name)
     }
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+// The window's own content view and session manager: two sessions, the first capturing a pattern
+// window and running, then its output sheet with the live preview.
+bool saveLiveWindow(UiFixture &fixture, const QDir &dir)
+{
+    XTestWindow::Options options;
+    options.rect = QRect(1200, 700, 480, 270);
+    options.title = QStringLiteral("Pattern");
+    options.wmClassInstance = "painter";
+    options.wmClassName = "Painter";
+    XTestWindow pattern(options);
+    QQuickWindow *window = fixture.window();
+    auto *manager = window->findChild<CaptureManager *>();
+    if (!pattern.isValid() || !manager)
+        return false;
+    if (!finish(manager->refreshWindows()))
+        return false;
+    manager->addSession();
+    const auto session = manager->sessions().front();
+    session->setSelectedWindowID(pattern.id());
+    session->start(manager);
+    const bool previewing = QTest::qWaitFor(
+        [&] {
+            pattern.draw();
+            return session->isRunning() && session->healthState() == HealthState::live &&
+                   !session->previewImage().isNull();
+        },
+        20000);
+    if (!previewing) {
+        std::fprintf(stderr, "screenshots: the session did not run: %s\n",
+                     qPrintable(session->status()));
+        return false;
+    }
+    QTest::qWait(500);
+    bool ok = save(window->grabWindow(), dir, QStringLiteral("main-window-live.png"));
+
+    QQuickItem *list = nullptr;
+    QList<QQuickItem *> pending{window->contentItem()};
+    while (!list && !pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (item->objectName() == QLatin1String("sessionList"))
+            list = item;
+        pending += item->childItems();
+    }
+    QQuickItem *card = nullptr;
+    if (list)
+        QMetaObject::invokeMethod(list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, card),
+                                  Q_ARG(int, 0));
+    if (!card) {
+        std::fprintf(stderr, "screenshots: the main window shows no card\n");
+        return false;
+    }
+    card->setProperty("showModifySheet", true);
+    QObject *loader = card->findChild<QObject *>(QStringLiteral("modifySheetLoader"));
+    auto *sheet = loader ? qobject_cast<QQuickWindow *>(loader->property("item").value<QObject *>())
+                         : nullptr;
+    if (!sheet || !QTest::qWaitForWindowExposed(sheet))
+        return false;
+    session->setCropLeftPx(40);
+    for (int i = 0; i < 8; ++i) {
+        pattern.draw();
+        QTest::qWait(100);
+    }
+    ok = save(sheet->grabWindow(), dir, QStringLiteral("modify-sheet-live.png")) && ok;
+    card->setProperty("showModifySheet", false);
+    return finish(session->stop(*manager)) && ok;
 }
 
 } // namespace
@@ -71,6 +141,16 @@ int main(int argc, char **argv)
     QQuickWindow *window = fixture.window();
     if (!QTest::qWaitForWindowExposed(window))
         return 1;
+    // The window's own content view stays out of the pictures of single cards; it comes back for
+    // the last pictures.
+    // Only the view (the one with a manager): the menu bar shares the content item.
+    QList<QQuickItem *> ownContent;
+    for (QQuickItem *item : window->property("contentItem").value<QQuickItem *>()->childItems()) {
+        if (item->property("manager").isValid())
+            ownContent << item;
+    }
+    for (QQuickItem *item : ownContent)
+        item->setVisible(false);
     QQuickItem *card = fixture.makeCard(session);
     if (!card)
         return 1;
@@ -140,5 +220,10 @@ int main(int argc, char **argv)
         return 1;
     QTest::qWait(300);
     ok = save(window->grabWindow(), dir, QStringLiteral("resolution-picker.png")) && ok;
-    return ok ? 0 : 1;
+    QTest::keyClick(window, Qt::Key_Escape);
+    QTest::qWait(200);
+    fixture.clearCards();
+    for (QQuickItem *item : ownContent)
+        item->setVisible(true);
+    return (saveLiveWindow(fixture, dir) && ok) ? 0 : 1;
 }

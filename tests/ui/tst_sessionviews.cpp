@@ -376,12 +376,13 @@ private Q_SLOTS:
         QCOMPARE(card->property("showModifySheet").toBool(), true);
     }
 
-    void previewIsDrawnAsTheEngineDeliversIt()
+    void previewIsDrawnUpright()
     {
         CaptureSession *session = m_fixture.factory().create();
         QQuickItem *card = m_fixture.makeCard(session);
-        // First half of the rows red, second half blue; a 2:1 frame leaves bands free above and
-        // below in the 280 × 160 thumbnail.
+        // A picture whose upper half is red and lower half blue, as the engine delivers previews
+        // (top row first); a 2:1 frame leaves bands free above and below in the 280 × 160
+        // thumbnail.
         QImage image(64, 32, QImage::Format_RGBA8888);
         image.fill(Qt::blue);
         for (int y = 0; y < 16; ++y)
@@ -396,8 +397,6 @@ private Q_SLOTS:
             return shot.pixelColor(
                 (thumb->mapToScene(QPointF(x, y)) * shot.devicePixelRatio()).toPoint());
         };
-        // The engine's preview already holds the output's first row at the bottom: the image is
-        // shown the way it is, its first scanline at the top.
         QCOMPARE(pixel(140, 40), QColor(Qt::red));
         QCOMPARE(pixel(140, 120), QColor(Qt::blue));
         // The free band is not painted black: the card shows through.
@@ -681,6 +680,9 @@ private Q_SLOTS:
         QCOMPARE(sheet->modality(), Qt::WindowModal);
         QVERIFY(sheet->minimumWidth() >= 1320);
         QVERIFY(sheet->minimumHeight() >= 760);
+        // Wider than the main window, yet on its screen.
+        QVERIFY(sheet->width() > m_fixture.window()->width());
+        QVERIFY(m_fixture.window()->screen()->geometry().contains(sheet->geometry()));
         QCOMPARE(textOf(find(sheet, "sheetTitle")), "MODIFY OUTPUT " + session->shortTag());
         QQuickItem *placeholder = find(sheet, "previewPlaceholder");
         QVERIFY(placeholder->isVisible());
