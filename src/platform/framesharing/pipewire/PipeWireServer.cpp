@@ -58,11 +58,13 @@ PipeWireServer::PipeWireServer(const QString &name, std::unique_ptr<PipeWireLoop
 
 PipeWireServer::~PipeWireServer()
 {
-    m_loop->run([this] {
-        destroyStream();
-        m_registry.reset();
-        m_connection.reset(); // the daemon withdraws the node with the connection
-    });
+    // The loop's thread ends first; then nothing of the loop runs and the objects are torn down
+    // here. Tearing them down on the loop's thread, inside one of its dispatches, crashed
+    // PipeWire 0.3.65's native protocol when a consumer had just left the node.
+    pw_thread_loop_stop(m_loop->threadLoop());
+    destroyStream();
+    m_registry.reset();
+    m_connection.reset(); // the daemon withdraws the node with the connection
     m_loop.reset();
 }
 
