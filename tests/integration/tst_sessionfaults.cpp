@@ -88,10 +88,11 @@ private Q_SLOTS:
     {
         CaptureManager manager;
         auto session = manager.sessions().front();
-        // A GStreamer source stops sending to anyone after some dozens of consumers came and went
-        // (pipewiresink of GStreamer 1.22 on PipeWire 0.3.65; its node stays, idle, without
-        // links): a fresh source every 40 cycles, each checked to reach the session's output
-        // as it comes.
+        // A GStreamer source (pipewiresink of GStreamer 1.22 on PipeWire 0.3.65) stops sending to
+        // anyone after some dozens of our clients connected and left within milliseconds; its node
+        // stays, idle, without links. pipewiresrc consumers that take a few frames before leaving
+        // do not do that to it. Hence a fresh source every 40 cycles, each checked to reach the
+        // session's output as it comes.
         std::unique_ptr<GstPeer> source;
         auto newSource = [&] {
             const QString oldUuid = session->selectedSyphonUUID().value_or(QString());
