@@ -214,7 +214,7 @@ private Q_SLOTS:
                 newest = file.readAll();
                 return newest.size() == windowWidth * windowHeight * 4;
             }(),
-            20000);
+            60000);
         consumer.stop();
         // pipewiresrc hands frames top row first: the window as it is on screen.
         const auto *pixels = reinterpret_cast<const uint32_t *>(newest.constData());
