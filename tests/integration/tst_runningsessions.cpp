@@ -21,6 +21,10 @@
 
 using Resolution = CaptureManager::OutputResolution;
 
+// Conditions that draw the window (to make frames) or read a consumer's newest frame are not
+// idempotent, so they are waited for with QTest::qWaitFor: QTRY_* evaluates its expression again
+// after it first holds and fails when the second look differs.
+
 namespace {
 
 constexpr int windowWidth = 160;
@@ -171,13 +175,14 @@ private Q_SLOTS:
         OutputReceiver receiver(*server);
         QVERIFY(receiver.isValid());
         QString difference = QStringLiteral("no frame");
-        QTRY_VERIFY2_WITH_TIMEOUT(
+        QVERIFY2(QTest::qWaitFor(
             [&] {
                 window.draw(); // damage, so that frames keep coming
                 difference = comparePicture(receiver.picture(), window, width, height, sourceOf);
                 return difference.isEmpty();
-            }(),
-            qPrintable(difference), 15000);
+            },
+            15000),
+        qPrintable(difference));
         QVERIFY(finish(running.session->stop(*running.manager)));
     }
 
@@ -199,7 +204,7 @@ private Q_SLOTS:
                           QStringLiteral("max-files=2")});
         QVERIFY(consumer.start());
         QByteArray newest;
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 window.draw();
                 const auto files =
@@ -213,8 +218,8 @@ private Q_SLOTS:
                     return false;
                 newest = file.readAll();
                 return newest.size() == windowWidth * windowHeight * 4;
-            }(),
-            60000);
+            },
+            60000));
         consumer.stop();
         // pipewiresrc hands frames top row first: the window as it is on screen.
         const auto *pixels = reinterpret_cast<const uint32_t *>(newest.constData());
@@ -257,13 +262,13 @@ private Q_SLOTS:
         const auto server = running.session->syphonServer();
         QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
         OutputReceiver receiver(*server);
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 window.draw();
                 const auto picture = receiver.picture();
                 return QSize(picture.width, picture.height) == size;
-            }(),
-            15000);
+            },
+            15000));
         if (resolution == Resolution::r640x360) {
             // 160 x 120 scaled into 640 x 360 keeps its aspect: 480 x 360, black bars of 80.
             const auto picture = receiver.picture();
@@ -292,15 +297,15 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
         {
             OutputReceiver receiver(*server);
-            QTRY_VERIFY_WITH_TIMEOUT(
+            QVERIFY(QTest::qWaitFor(
                 [&] {
                     painter.draw();
                     const auto picture = receiver.picture();
                     return picture.width > 800 &&
                            picture.at(300 + 5, 200 + 7) == painter.patternPixel(5, 7) &&
                            picture.at(700 + 9, 200 + 3) == other.patternPixel(9, 3);
-                }(),
-                20000);
+                },
+                20000));
         }
         QVERIFY(finish(running.session->stop(*running.manager)));
 
@@ -313,15 +318,15 @@ private Q_SLOTS:
         server = running.session->syphonServer();
         QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
         OutputReceiver receiver(*server);
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 painter.draw();
                 const auto picture = receiver.picture();
                 return picture.width > 800 &&
                        picture.at(300 + 5, 200 + 7) == painter.patternPixel(5, 7) &&
                        (picture.at(700 + 9, 200 + 3) & 0xffffff) == 0u;
-            }(),
-            20000);
+            },
+            20000));
         QVERIFY(finish(running.session->stop(*running.manager)));
     }
 
@@ -332,15 +337,15 @@ private Q_SLOTS:
                                            QStringLiteral("smpte"), 30));
         QVERIFY(source.start());
         CaptureManager manager;
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 for (const auto &server : manager.syphonServers()) {
                     if (server.name == u"Bars")
                         return true;
                 }
                 return false;
-            }(),
-            10000);
+            },
+            10000));
         SyphonServerInfo record;
         for (const auto &server : manager.syphonServers()) {
             if (server.name == u"Bars")
@@ -394,20 +399,26 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
         const QString uuid = serverUuid(*server);
         OutputReceiver receiver(*server);
-        QTRY_VERIFY_WITH_TIMEOUT((window.draw(), receiver.picture().width == windowWidth), 15000);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                window.draw();
+                return receiver.picture().width == windowWidth;
+            },
+            15000));
 
         running.session->setCropLeftPx(20);
         running.session->setFlipHorizontal(false);
         QString difference;
-        QTRY_VERIFY2_WITH_TIMEOUT(
+        QVERIFY2(QTest::qWaitFor(
             [&] {
                 window.draw();
                 difference = comparePicture(
                     receiver.picture(), window, windowWidth - 20, windowHeight,
                     [](int x, int y) { return QPoint(windowWidth - 1 - 20 - x, y); });
                 return difference.isEmpty();
-            }(),
-            qPrintable(difference), 15000);
+            },
+            15000),
+        qPrintable(difference));
         // The same node all along: no restart.
         QCOMPARE(serverUuid(*running.session->syphonServer()), uuid);
         QVERIFY(running.session->status().endsWith(
@@ -628,15 +639,15 @@ private Q_SLOTS:
         QVERIFY(source->start());
         CaptureManager manager;
         QString uuid;
-        QTRY_VERIFY_WITH_TIMEOUT(
+        QVERIFY(QTest::qWaitFor(
             [&] {
                 for (const auto &server : manager.syphonServers()) {
                     if (server.name == u"Vanishing")
                         uuid = server.uuid;
                 }
                 return !uuid.isEmpty();
-            }(),
-            10000);
+            },
+            10000));
         // The source goes away; the manager's list still holds it until the main thread runs
         // the directory's notifications.
         source->stop();
