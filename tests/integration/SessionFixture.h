@@ -5,6 +5,7 @@
 #include "engine/CaptureSession.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Server.h"
+#include "support/XTestWindow.h"
 
 #include <QByteArray>
 #include <QCoro/QCoroTask>
@@ -80,3 +81,33 @@ public:
 private:
     std::shared_ptr<framesharing::Client> m_client;
 };
+
+// Where a consumer's pixel (x, y) comes from in a test window, for one transform.
+using SourceOf = std::function<QPoint(int x, int y)>;
+
+// Every pixel of the picture against the window's pattern; the first difference in words.
+inline QString comparePicture(const OutputReceiver::Picture &picture, const XTestWindow &window,
+                              int width, int height, const SourceOf &sourceOf)
+{
+    if (picture.width != width || picture.height != height)
+        return QStringLiteral("size %1 x %2, expected %3 x %4")
+            .arg(picture.width)
+            .arg(picture.height)
+            .arg(width)
+            .arg(height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const QPoint from = sourceOf(x, y);
+            const uint32_t expected = window.patternPixel(from.x(), from.y());
+            if (picture.at(x, y) != expected)
+                return QStringLiteral("pixel (%1, %2) is %3, expected %4 from (%5, %6)")
+                    .arg(x)
+                    .arg(y)
+                    .arg(picture.at(x, y), 8, 16, QLatin1Char('0'))
+                    .arg(expected, 8, 16, QLatin1Char('0'))
+                    .arg(from.x())
+                    .arg(from.y());
+        }
+    }
+    return {};
+}

@@ -88,32 +88,6 @@ bool chooseWindow(QObject *menu, const QString &text)
     return false;
 }
 
-// Where a received pixel (x, y) comes from in the test window.
-using SourceOf = std::function<QPoint(int x, int y)>;
-
-QString comparePicture(const OutputReceiver::Picture &picture, const XTestWindow &window, int width,
-                       int height, const SourceOf &sourceOf)
-{
-    if (picture.width != width || picture.height != height)
-        return QStringLiteral("size %1 x %2, expected %3 x %4")
-            .arg(picture.width)
-            .arg(picture.height)
-            .arg(width)
-            .arg(height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const QPoint from = sourceOf(x, y);
-            const uint32_t expected = window.patternPixel(from.x(), from.y());
-            if (picture.at(x, y) != expected)
-                return QStringLiteral("pixel (%1, %2) is %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(picture.at(x, y), 8, 16, QLatin1Char('0'))
-                    .arg(expected, 8, 16, QLatin1Char('0'));
-        }
-    }
-    return {};
-}
 
 // Waits until the consumer receives the window through the transform, drawing the window so that
 // frames keep coming.
