@@ -7,20 +7,10 @@
 
 #include <algorithm>
 #include <xcb/composite.h>
-#include <xcb/randr.h>
 
 namespace ScreenCapture {
 
 namespace {
-
-std::optional<QRect> monitorRect(const XcbConnection &connection, uint32_t displayID)
-{
-    for (const XcbMonitor &monitor : connection.monitors()) {
-        if (monitor.id == displayID)
-            return monitor.rect;
-    }
-    return std::nullopt;
-}
 
 constexpr uint32_t clientEventMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
@@ -38,16 +28,9 @@ XcbApplicationSource::make(XcbConnection &connection, uint32_t displayID,
     // Hear of windows coming, going and restacking: the root's children and the client list.
     const uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(connection.get(), connection.root(), XCB_CW_EVENT_MASK, &rootMask);
-    if (connection.hasRandr()) {
-        xcb_randr_select_input(connection.get(), connection.root(),
-                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE);
-    }
-    const std::optional<QRect> rect = monitorRect(connection, displayID);
-    if (!rect) {
-        return makeError(ErrorCode::displayNotFound,
-                         QStringLiteral("Display %1 is no longer connected.").arg(displayID));
-    }
+    const Expected<QRect> rect = watchMonitor(connection, displayID);
+    if (!rect)
+        return rect.error();
     std::set<int32_t> pids;
     for (const RunningApplication &application : excluded)
         pids.insert(application.processID);
@@ -196,15 +179,8 @@ XcbCaptureSource::EventResult XcbApplicationSource::handleEvent(const xcb_generi
     default:
         break;
     }
-    if (m_connection.hasRandr() &&
-        (type == m_connection.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-         type == m_connection.randrEventBase() + XCB_RANDR_NOTIFY)) {
-        const std::optional<QRect> rect = monitorRect(m_connection, m_displayID);
-        if (!rect)
-            return EventResult::ended;
-        m_rect = *rect;
-        return EventResult::changed;
-    }
+    if (const auto result = followMonitor(event, m_displayID, m_rect))
+        return *result;
     return EventResult::ignored;
 }
 

@@ -7,6 +7,8 @@
 #include "XcbWindowSource.h"
 #include "platform/screencapture/ScreenCaptureError.h"
 
+#include <xcb/randr.h>
+
 namespace ScreenCapture {
 
 Expected<std::unique_ptr<XcbCaptureSource>> XcbCaptureSource::make(XcbConnection &connection,
@@ -67,6 +69,41 @@ void XcbCaptureSource::dropStaging(std::shared_ptr<XcbPixelBuffer> &staging)
     if (staging)
         staging->detach(m_connection);
     staging.reset();
+}
+
+Expected<QRect> XcbCaptureSource::watchMonitor(XcbConnection &connection, uint32_t displayID)
+{
+    if (connection.hasRandr()) {
+        xcb_randr_select_input(connection.get(), connection.root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    }
+    for (const XcbMonitor &monitor : connection.monitors()) {
+        if (monitor.id == displayID)
+            return monitor.rect;
+    }
+    return makeError(ErrorCode::displayNotFound,
+                     QStringLiteral("Display %1 is no longer connected.").arg(displayID));
+}
+
+std::optional<XcbCaptureSource::EventResult>
+XcbCaptureSource::followMonitor(const xcb_generic_event_t &event, uint32_t displayID,
+                                QRect &rect) const
+{
+    const uint8_t type = event.response_type & 0x7f;
+    if (!m_connection.hasRandr() ||
+        (type != m_connection.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY &&
+         type != m_connection.randrEventBase() + XCB_RANDR_NOTIFY))
+        return std::nullopt;
+    // Monitors moved, changed size or went away.
+    for (const XcbMonitor &monitor : m_connection.monitors()) {
+        if (monitor.id == displayID) {
+            rect = monitor.rect;
+            return EventResult::changed;
+        }
+    }
+    return EventResult::ended;
 }
 
 } // namespace ScreenCapture

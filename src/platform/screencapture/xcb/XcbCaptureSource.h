@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QSize>
 #include <memory>
+#include <optional>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
 
@@ -65,6 +66,14 @@ protected:
     // Empties damage; call it right before reading the picture (requests are handled in order, so
     // whatever is drawn after it is reported again).
     void clearDamage(xcb_damage_damage_t damage);
+    // The rectangle of monitor displayID, with RandR changes of the monitors reported to the
+    // connection from now on; an error when the monitor is not connected.
+    static Expected<QRect> watchMonitor(XcbConnection &connection, uint32_t displayID);
+    // For a RandR change: moves rect to where monitor displayID is now (changed), or ended when it
+    // is gone. Nothing for any other event.
+    std::optional<EventResult> followMonitor(const xcb_generic_event_t &event, uint32_t displayID,
+                                             QRect &rect) const;
+
     // A staging image of size, reusing *staging when it has that size already.
     XcbPixelBuffer *staging(std::shared_ptr<XcbPixelBuffer> &staging, QSize size);
     void dropStaging(std::shared_ptr<XcbPixelBuffer> &staging);

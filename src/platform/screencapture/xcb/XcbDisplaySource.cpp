@@ -3,38 +3,14 @@
 
 #include "XcbConnection.h"
 #include "platform/screencapture/ScreenCaptureError.h"
-
-#include <xcb/randr.h>
-
 namespace ScreenCapture {
-
-namespace {
-
-std::optional<QRect> monitorRect(const XcbConnection &connection, uint32_t displayID)
-{
-    for (const XcbMonitor &monitor : connection.monitors()) {
-        if (monitor.id == displayID)
-            return monitor.rect;
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 Expected<std::unique_ptr<XcbCaptureSource>> XcbDisplaySource::make(XcbConnection &connection,
                                                                    uint32_t displayID)
 {
-    if (connection.hasRandr()) {
-        xcb_randr_select_input(connection.get(), connection.root(),
-                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
-    }
-    const std::optional<QRect> rect = monitorRect(connection, displayID);
-    if (!rect) {
-        return makeError(ErrorCode::displayNotFound,
-                         QStringLiteral("Display %1 is no longer connected.").arg(displayID));
-    }
+    const Expected<QRect> rect = watchMonitor(connection, displayID);
+    if (!rect)
+        return rect.error();
     std::unique_ptr<XcbDisplaySource> source(new XcbDisplaySource(connection, displayID, *rect));
     source->m_damage = source->createDamage(connection.root());
     return std::unique_ptr<XcbCaptureSource>(std::move(source));
@@ -55,17 +31,8 @@ XcbCaptureSource::EventResult XcbDisplaySource::handleEvent(const xcb_generic_ev
 {
     if (isDamageNotify(event, m_damage))
         return EventResult::changed;
-    const uint8_t type = event.response_type & 0x7f;
-    if (m_connection.hasRandr() &&
-        (type == m_connection.randrEventBase() + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-         type == m_connection.randrEventBase() + XCB_RANDR_NOTIFY)) {
-        // Monitors moved, changed size or went away.
-        const std::optional<QRect> rect = monitorRect(m_connection, m_displayID);
-        if (!rect)
-            return EventResult::ended;
-        m_rect = *rect;
-        return EventResult::changed;
-    }
+    if (const auto result = followMonitor(event, m_displayID, m_rect))
+        return *result;
     return EventResult::ignored;
 }
 
