@@ -3,6 +3,7 @@
 
 #include "XcbConnection.h"
 #include "platform/screencapture/ScreenCaptureError.h"
+
 namespace ScreenCapture {
 
 Expected<std::unique_ptr<XcbCaptureSource>> XcbDisplaySource::make(XcbConnection &connection,
