@@ -27,6 +27,19 @@ inline QString serverUuid(const framesharing::Server &server)
     return server.description().value(QStringLiteral("uuid")).toString();
 }
 
+// Starts session and waits until the daemon has made its output node: the session's server, or
+// null when the start failed (the status says why) or no node appeared.
+inline std::shared_ptr<framesharing::Server> startPublishing(CaptureSession &session,
+                                                             CaptureManager &manager)
+{
+    if (!finish(session.start(manager)) || !session.isRunning())
+        return nullptr;
+    auto server = session.syphonServer();
+    if (!server || !QTest::qWaitFor([&] { return !serverUuid(*server).isEmpty(); }, 10000))
+        return nullptr;
+    return server;
+}
+
 // Our own frame-sharing client on a session's output, keeping the newest frame received.
 class OutputReceiver
 {

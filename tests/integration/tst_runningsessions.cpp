@@ -161,10 +161,8 @@ private Q_SLOTS:
     {
         XTestWindow window(patternWindow("Painter", 5102));
         auto running = sessionOn(window);
-        QVERIFY(finish(running.session->start(*running.manager)));
-        QVERIFY2(running.session->isRunning(), qPrintable(running.session->status()));
-        const auto server = running.session->syphonServer();
-        QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
+        const auto server = startPublishing(*running.session, *running.manager);
+        QVERIFY2(server, qPrintable(running.session->status()));
 
         QTemporaryDir frames;
         GstPeer consumer({QStringLiteral("pipewiresrc"),
@@ -228,10 +226,8 @@ private Q_SLOTS:
         running.session->setOutputResolution(resolution);
         running.session->setCustomWidth(customWidth);
         running.session->setCustomHeight(customHeight);
-        QVERIFY(finish(running.session->start(*running.manager)));
-        QVERIFY2(running.session->isRunning(), qPrintable(running.session->status()));
-        const auto server = running.session->syphonServer();
-        QTRY_VERIFY_WITH_TIMEOUT(!serverUuid(*server).isEmpty(), 10000);
+        const auto server = startPublishing(*running.session, *running.manager);
+        QVERIFY2(server, qPrintable(running.session->status()));
         OutputReceiver receiver(*server);
         QVERIFY(QTest::qWaitFor(
             [&] {
