@@ -15,6 +15,7 @@
 //
 // Self-contained: starts its own Xvfb (3840 × 2160) and PipeWire daemon (with D-Bus and
 // WirePlumber) and stops them at the end. Run: build/<type>/bench/endtoend/bench_endtoend [seconds]
+#include "../support/Statistics.h"
 #include "engine/CaptureManager.h"
 #include "engine/CaptureSession.h"
 #include "engine/FramePath.h"
@@ -80,22 +81,6 @@ bool finish(QCoro::Task<> task, int timeoutMs = 30000)
     auto done = std::make_shared<bool>(false);
     auto waiting = task.then([done] { *done = true; });
     return waitFor([done] { return *done; }, timeoutMs);
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
 }
 
 // CPU seconds (user + system) a process has used so far; 0 when it is gone.

@@ -6,6 +6,7 @@
 // - the share of frames a consumer receives when the source publishes at 60 fps (our client,
 //   and GStreamer's pipewiresrc ! fakesink).
 // Needs a PipeWire daemon: run it under scripts/services.sh (see docs/ARCHITECTURE.md).
+#include "../support/Statistics.h"
 #include "platform/foundation/HostClock.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/DescriptionKeys.h"
@@ -32,22 +33,6 @@ constexpr int width = 1920;
 constexpr int height = 1080;
 constexpr int stride = width * 4;
 constexpr std::size_t frameBytes = std::size_t(stride) * height;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
-}
 
 // A memcpy of the frame into one of `targets` buffers in turn (1: the same, warm buffer).
 double memcpyCost(const std::vector<std::uint8_t> &source, int targets)
