@@ -46,7 +46,7 @@ CaptureSession::CaptureSession()
     : m_id(QUuid::createUuid()), m_status(SessionStatus::idle()),
       m_statusPrefix(SessionStatus::defaultPrefix()),
       m_framePath(std::make_unique<FramePath>(FramePath::Callbacks{
-          [this] { return transformSnapshot(); }, [this](double) { frameWasPublished(); },
+          [this] { return transformSnapshot(); }, [this] { frameWasPublished(); },
           [this](QImage preview) {
               MainThread::post([weak = weak_from_this(), preview = std::move(preview)] {
                   if (const auto self = weak.lock())

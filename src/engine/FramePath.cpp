@@ -128,7 +128,7 @@ void FramePath::process(const GpuPixelBuffer &source, const MetalShared &metal)
     }
 
     m_lastFrameTime.store(frameTime, std::memory_order_relaxed);
-    m_callbacks.published(frameTime);
+    m_callbacks.published();
     if (makesPreview && !preview.isNull())
         m_callbacks.preview(std::move(preview));
 }

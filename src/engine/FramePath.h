@@ -32,9 +32,9 @@ public:
     {
         // A copy of the session's transform settings. Any thread.
         std::function<TransformSnapshot()> transformSnapshot;
-        // Called on the frame's thread once a frame was published, with its time; the session
-        // turns it into its two health tasks.
-        std::function<void(double frameTime)> published;
+        // Called on the frame's thread once a frame was published (its time is lastFrameTime());
+        // the session turns it into its two health tasks.
+        std::function<void()> published;
         // A new preview image (the output's first row at the bottom). Frame's thread.
         std::function<void(QImage preview)> preview;
     };
