@@ -88,10 +88,10 @@ private Q_SLOTS:
     {
         CaptureManager manager;
         auto session = manager.sessions().front();
-        // A GStreamer source (pipewiresink of GStreamer 1.22 on PipeWire 0.3.65) stops sending to
-        // anyone after some dozens of our clients connected and left within milliseconds; its node
-        // stays, idle, without links. pipewiresrc consumers that take a few frames before leaving
-        // do not do that to it. Hence a fresh source every 40 cycles, each checked to reach the
+        // A GStreamer source (pipewiresink of PipeWire 0.3.65) stops sending to anyone once
+        // consumers have left it while linking or negotiating: after a few dozen of our clients,
+        // and as soon as after 2 to 20 of GStreamer's own pipewiresrc consumers stopped early. Its
+        // node stays, idle. Hence a fresh source every 40 cycles, each checked to reach the
         // session's output as it comes.
         std::unique_ptr<GstPeer> source;
         auto newSource = [&] {

@@ -34,6 +34,15 @@ void GstPeer::stop()
     }
 }
 
+void GstPeer::interrupt()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(m_process.processId()), SIGINT);
+    if (!waitForFinished(5000))
+        stop();
+}
+
 bool GstPeer::waitForFinished(int timeoutMs)
 {
     return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);

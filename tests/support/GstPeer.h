@@ -17,8 +17,11 @@ public:
     GstPeer &operator=(const GstPeer &) = delete;
 
     bool start();
-    // Ends the pipeline (SIGTERM, then SIGKILL after a while).
+    // Ends the pipeline (SIGTERM, then SIGKILL after a while). gst-launch has no handler for
+    // SIGTERM: the process dies without leaving PipeWire in order.
     void stop();
+    // Asks gst-launch to end (SIGINT): it takes its pipeline down in order, then exits.
+    void interrupt();
     // Waits for the pipeline to end by itself (num-buffers reached). False on timeout.
     bool waitForFinished(int timeoutMs);
     bool isRunning() const;

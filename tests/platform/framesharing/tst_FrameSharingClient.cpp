@@ -263,6 +263,11 @@ private Q_SLOTS:
             if (round % 2)
                 client->stop(); // and otherwise just released mid-stream
         }
+        // Clients released while linking and negotiating, some milliseconds after creation.
+        for (int i = 0; i < 60; ++i) {
+            auto client = Client::create(server->description(), [](Client &) {});
+            QThread::msleep(i % 20);
+        }
         // The server still serves a new consumer.
         HandlerLog log;
         auto client = Client::create(server->description(), log.handler());

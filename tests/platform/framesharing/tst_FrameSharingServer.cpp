@@ -192,6 +192,33 @@ private Q_SLOTS:
         QVERIFY(peer.isRunning());
     }
 
+    void consumersLeavingAtAnyMomentLeaveTheNodeServing()
+    {
+        auto server = Server::create(QStringLiteral("Revolving door"));
+        QVERIFY(server);
+        QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        Publisher publisher(server, 160, 120, 60);
+        // pipewiresrc consumers that leave while connecting, negotiating or streaming, half of
+        // them in order (SIGINT) and half by dying (SIGTERM).
+        for (int i = 0; i < 24; ++i) {
+            GstPeer peer({QStringLiteral("pipewiresrc"),
+                          QStringLiteral("target-object=") + uuidOf(*server), QStringLiteral("!"),
+                          QStringLiteral("video/x-raw,format=BGRA"), QStringLiteral("!"),
+                          QStringLiteral("fakesink"), QStringLiteral("sync=false")});
+            QVERIFY(peer.start());
+            QTest::qWait((i * 37) % 300);
+            if (i % 2)
+                peer.interrupt();
+            else
+                peer.stop();
+        }
+        QTemporaryDir out;
+        GstPeer last(consumer(uuidOf(*server), out.path(), 3));
+        QVERIFY(last.start());
+        QVERIFY2(last.waitForFinished(20000), qPrintable(last.output()));
+        QCOMPARE(received(out.path()).newest, bytes(TestPicture(160, 120).topDown()));
+    }
+
     void slowConsumerDoesNotStallFastOne_data()
     {
         QTest::addColumn<QString>("slowConsumer");
