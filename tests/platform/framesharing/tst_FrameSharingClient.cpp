@@ -114,8 +114,8 @@ private Q_SLOTS:
 
     void followsSourceSizeChanges()
     {
-        // A GStreamer source cannot change its size from gst-launch here (pngdec feeding
-        // pipewiresink crashes pipewiresrc on a new size), so the source is our own server.
+        // pipewiresink keeps the format it connected with (new caps mid-stream only bring
+        // GStreamer criticals), so the source that changes size is our own server.
         auto server = Server::create(QStringLiteral("Resizing source"));
         QVERIFY(server);
         QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
