@@ -219,6 +219,48 @@ private Q_SLOTS:
         QCOMPARE(received(out.path()).newest, bytes(TestPicture(160, 120).topDown()));
     }
 
+    void clientsLinkedBeforeTheFirstFrameGetIt()
+    {
+        // A server offers a size before its first frame, and the first frame brings another. With
+        // a client linking at about that moment PipeWire can lose the new size: the node keeps
+        // the old one, or takes the new one without buffers, and publishes nothing. Several
+        // servers at once, their first frames a few milliseconds apart, make that likely.
+        constexpr int count = 12;
+        std::vector<std::shared_ptr<Server>> servers;
+        for (int i = 0; i < count; ++i) {
+            servers.push_back(Server::create(QStringLiteral("First frame %1").arg(i)));
+            QVERIFY(servers.back());
+        }
+        std::vector<std::shared_ptr<Client>> clients;
+        for (int i = 0; i < count; ++i) {
+            QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*servers[i]).isEmpty(), 5000);
+            clients.push_back(Client::create(servers[i]->description(), [](Client &) {}));
+            QVERIFY(clients.back()->isValid());
+        }
+        std::vector<std::unique_ptr<Publisher>> publishers;
+        for (int i = 0; i < count; ++i) {
+            QTest::qWait(3 * i);
+            publishers.push_back(std::make_unique<Publisher>(servers[i], 320, 240, 60));
+        }
+        const TestPicture picture(320, 240);
+        const FrameView texture = picture.asTexture();
+        const QByteArray expected(reinterpret_cast<const char *>(texture.data),
+                                  qsizetype(texture.stride) * texture.height);
+        for (int i = 0; i < count; ++i) {
+            const auto newest = [&client = *clients[i]] {
+                const auto frame = client.newestFrame();
+                return frame ? QByteArray(reinterpret_cast<const char *>(frame->pixels.data()),
+                                          qsizetype(frame->pixels.size()))
+                             : QByteArray();
+            };
+            QTRY_VERIFY2_WITH_TIMEOUT(newest() == expected,
+                                      qPrintable(QStringLiteral("client %1, %2 frames published")
+                                                     .arg(i)
+                                                     .arg(publishers[i]->published())),
+                                      5000);
+        }
+    }
+
     void slowConsumerDoesNotStallFastOne_data()
     {
         QTest::addColumn<QString>("slowConsumer");
@@ -233,6 +275,9 @@ private Q_SLOTS:
         auto server = Server::create(QStringLiteral("Shared"));
         QVERIFY(server);
         QTRY_VERIFY_WITH_TIMEOUT(!uuidOf(*server).isEmpty(), 5000);
+        // No consumer takes this frame, but from now on the node offers its size: the consumers
+        // link at the size they will get.
+        QVERIFY(!server->publish(TestPicture(320, 240).asTexture()));
         QTemporaryDir slowOut, fastOut;
         // Each slow consumer takes 200 ms per frame.
         QStringList slowStage{QStringLiteral("identity"), QStringLiteral("sleep-time=200000"),

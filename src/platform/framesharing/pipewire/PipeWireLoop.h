@@ -51,8 +51,8 @@ public:
         pw_thread_loop *m_threadLoop;
     };
 
-    // A timer on the loop, owned; callbacks run on the loop's thread. Create, arm and destroy on
-    // the loop's thread.
+    // A timer on the loop, owned; callbacks run on the loop's thread. Create and destroy on the
+    // loop's thread; arm and stop there or with the loop's lock held.
     class Timer
     {
     public:

@@ -15,6 +15,12 @@ namespace framesharing::pipewire {
 namespace {
 constexpr int bytesPerPixel = 4;
 constexpr int reconnectIntervalMs = 250;
+// A new size offered while a consumer's link is being set up can be lost (PipeWire 0.3.65): the
+// node keeps the old size, or gets the new one but no buffers, and publishes nothing. Some time
+// after a size change the server checks and offers its formats again, a few times at most, and
+// only then: offering unchanged formats to a link that has them freezes pipewiresrc.
+constexpr int sizeCheckIntervalMs = 500;
+constexpr int sizeOffersAfterChange = 3;
 const char *const applicationName = "Kinolith";
 
 // The formats a server offers: BGRA or BGRx at exactly width × height, frames whenever they are
@@ -59,6 +65,7 @@ PipeWireServer::PipeWireServer(const QString &name, std::unique_ptr<PipeWireLoop
 PipeWireServer::~PipeWireServer()
 {
     m_loop->stopAndRun([this] {
+        m_sizeCheckTimer.reset();
         destroyStream();
         m_registry.reset();
         m_connection.reset(); // the daemon withdraws the node with the connection
@@ -70,6 +77,8 @@ bool PipeWireServer::start()
 {
     bool connected = false;
     m_loop->run([this, &connected] {
+        m_sizeCheckTimer =
+            std::make_unique<PipeWireLoop::Timer>(*m_loop, [this] { checkNegotiatedSize(); });
         m_connection = std::make_unique<PipeWireConnection>(
             *m_loop, PipeWireConnection::Callbacks{[this](pw_core *core) { onConnected(core); },
                                                    [this] { onLost(); },
@@ -148,6 +157,7 @@ void PipeWireServer::createStream(pw_core *core)
         e.version = PW_VERSION_STREAM_EVENTS;
         e.state_changed = &PipeWireServer::onStateChanged;
         e.param_changed = &PipeWireServer::onParamChanged;
+        e.add_buffer = &PipeWireServer::onAddBuffer;
         e.remove_buffer = &PipeWireServer::onRemoveBuffer;
         return e;
     }();
@@ -174,6 +184,19 @@ void PipeWireServer::announceFormat()
     pw_stream_update_params(m_stream, params, 1);
 }
 
+void PipeWireServer::checkNegotiatedSize()
+{
+    const bool lost = m_stream && m_formatWidth > 0 &&
+                      (m_formatWidth != m_requestedWidth || m_formatHeight != m_requestedHeight ||
+                       m_bufferCount == 0);
+    if (!lost || m_sizeOffersLeft <= 0) {
+        m_sizeCheckTimer->stop();
+        return;
+    }
+    --m_sizeOffersLeft;
+    announceFormat();
+}
+
 void PipeWireServer::destroyStream()
 {
     if (!m_stream)
@@ -185,6 +208,7 @@ void PipeWireServer::destroyStream()
     m_spare = nullptr;
     m_state = PW_STREAM_STATE_UNCONNECTED;
     m_formatWidth = m_formatHeight = 0;
+    m_bufferCount = 0;
     m_streaming = false;
 }
 
@@ -233,9 +257,15 @@ void PipeWireServer::onParamChanged(void *data, uint32_t id, const spa_pod *para
     pw_stream_update_params(self->m_stream, params, 2);
 }
 
+void PipeWireServer::onAddBuffer(void *data, pw_buffer *)
+{
+    ++static_cast<PipeWireServer *>(data)->m_bufferCount;
+}
+
 void PipeWireServer::onRemoveBuffer(void *data, pw_buffer *buffer)
 {
     auto *self = static_cast<PipeWireServer *>(data);
+    --self->m_bufferCount;
     // Frames of the buffers that existed so far are dropped when they come back.
     ++self->m_generation;
     if (self->m_spare == buffer)
@@ -254,6 +284,8 @@ ServerFrame PipeWireServer::beginFrame(int width, int height)
         m_requestedWidth = width;
         m_requestedHeight = height;
         announceFormat();
+        m_sizeOffersLeft = sizeOffersAfterChange;
+        m_sizeCheckTimer->start(sizeCheckIntervalMs, sizeCheckIntervalMs);
     } else if (m_state == PW_STREAM_STATE_STREAMING && m_formatWidth == width &&
                m_formatHeight == height) {
         buffer = m_spare ? std::exchange(m_spare, nullptr) : pw_stream_dequeue_buffer(m_stream);

@@ -42,11 +42,13 @@ private:
     void createStream(pw_core *core);
     void destroyStream();
     void announceFormat();
+    void checkNegotiatedSize();
     void setDescription(const QVariantMap &nodeProperties);
 
     static void onStateChanged(void *data, pw_stream_state old, pw_stream_state state,
                                const char *error);
     static void onParamChanged(void *data, uint32_t id, const spa_pod *param);
+    static void onAddBuffer(void *data, pw_buffer *buffer);
     static void onRemoveBuffer(void *data, pw_buffer *buffer);
 
     const QString m_name;
@@ -55,7 +57,8 @@ private:
 
     // Loop thread, or another thread holding the loop's lock.
     std::unique_ptr<PipeWireConnection> m_connection;
-    std::unique_ptr<NodeRegistry> m_registry; // finds our node's serial
+    std::unique_ptr<NodeRegistry> m_registry;              // finds our node's serial
+    std::unique_ptr<PipeWireLoop::Timer> m_sizeCheckTimer; // after a new size: was it taken?
     pw_stream *m_stream = nullptr;
     spa_hook m_streamListener{};
     pw_stream_state m_state = PW_STREAM_STATE_UNCONNECTED;
@@ -63,6 +66,8 @@ private:
     int m_requestedHeight = 1080;
     int m_formatWidth = 0; // the size negotiated, 0 while none is
     int m_formatHeight = 0;
+    int m_bufferCount = 0;          // the stream's buffers for the negotiated format
+    int m_sizeOffersLeft = 0;       // how often the size may still be offered again
     std::uint64_t m_generation = 0; // changes whenever buffers go; frames of older ones are dropped
     pw_buffer *m_spare = nullptr;   // dequeued, cancelled, handed out next
     std::uint64_t m_sequence = 0;
