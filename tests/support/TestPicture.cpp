@@ -34,6 +34,12 @@ framesharing::FrameView TestPicture::asTexture() const
     return framesharing::FrameView{m_texture.data(), m_width, m_height, stride()};
 }
 
+QByteArray TestPicture::textureBytes() const
+{
+    return QByteArray(reinterpret_cast<const char *>(m_texture.data()),
+                      qsizetype(m_texture.size()));
+}
+
 QByteArray TestPicture::reversedRows(const QByteArray &data, int stride)
 {
     QByteArray out(data.size(), Qt::Uninitialized);

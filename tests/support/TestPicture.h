@@ -21,6 +21,8 @@ public:
     const std::vector<std::uint8_t> &topDown() const { return m_pixels; }
     // The same picture as a frame-sharing texture: first row = bottom of the picture.
     framesharing::FrameView asTexture() const;
+    // The texture's bytes, as a frame-sharing client hands them over.
+    QByteArray textureBytes() const;
 
     static std::uint32_t pixel(int x, int y, int seed);
 

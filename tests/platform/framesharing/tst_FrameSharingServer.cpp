@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Servers as PipeWire nodes, received by GStreamer's pipewiresrc.
+#include "FrameBytes.h"
 #include "Publisher.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
@@ -242,18 +243,9 @@ private Q_SLOTS:
             QTest::qWait(3 * i);
             publishers.push_back(std::make_unique<Publisher>(servers[i], 320, 240, 60));
         }
-        const TestPicture picture(320, 240);
-        const FrameView texture = picture.asTexture();
-        const QByteArray expected(reinterpret_cast<const char *>(texture.data),
-                                  qsizetype(texture.stride) * texture.height);
+        const QByteArray expected = TestPicture(320, 240).textureBytes();
         for (int i = 0; i < count; ++i) {
-            const auto newest = [&client = *clients[i]] {
-                const auto frame = client.newestFrame();
-                return frame ? QByteArray(reinterpret_cast<const char *>(frame->pixels.data()),
-                                          qsizetype(frame->pixels.size()))
-                             : QByteArray();
-            };
-            QTRY_VERIFY2_WITH_TIMEOUT(newest() == expected,
+            QTRY_VERIFY2_WITH_TIMEOUT(frameBytes(clients[i]->newestFrame()) == expected,
                                       qPrintable(QStringLiteral("client %1, %2 frames published")
                                                      .arg(i)
                                                      .arg(publishers[i]->published())),

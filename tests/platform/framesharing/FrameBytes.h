@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/framesharing/ClientFrame.h"
+
+#include <QByteArray>
+#include <memory>
+
+// A received frame's pixels (empty without a frame), to compare with a TestPicture's.
+inline QByteArray frameBytes(const std::shared_ptr<const framesharing::ClientFrame> &frame)
+{
+    if (!frame)
+        return {};
+    return QByteArray(reinterpret_cast<const char *>(frame->pixels.data()),
+                      qsizetype(frame->pixels.size()));
+}
