@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Clients receiving GStreamer's pipewiresink sources and our own servers.
-#include "FrameBytes.h"
 #include "Publisher.h"
+#include "SharingTestHelpers.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -56,11 +56,6 @@ QByteArray referenceFrame(const QString &pattern, int width, int height)
     QFile in(file);
     in.open(QIODevice::ReadOnly);
     return in.readAll();
-}
-
-QString uuidOf(const Server &server)
-{
-    return server.description().value(keys::uuid).toString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // daemon is a private one, so the test command's daemon stays up for the other tests.
 #include "NotificationRecorder.h"
 #include "Publisher.h"
+#include "SharingTestHelpers.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -14,11 +15,6 @@
 using namespace framesharing;
 
 namespace {
-
-QString uuidOf(const Server &server)
-{
-    return server.description().value(keys::uuid).toString();
-}
 
 bool listed(Directory &directory, const QString &uuid)
 {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server directory against GStreamer nodes, our servers and nodes with odd properties.
 #include "NotificationRecorder.h"
+#include "SharingTestHelpers.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -22,11 +23,6 @@ QVariantMap findBy(Directory &directory, const QString &key, const QString &valu
             return server;
     }
     return {};
-}
-
-QString uuidOf(const Server &server)
-{
-    return server.description().value(keys::uuid).toString();
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Servers as PipeWire nodes, received by GStreamer's pipewiresrc.
-#include "FrameBytes.h"
 #include "Publisher.h"
+#include "SharingTestHelpers.h"
 #include "platform/framesharing/Client.h"
 #include "platform/framesharing/Directory.h"
 #include "platform/framesharing/Server.h"
@@ -17,11 +17,6 @@
 using namespace framesharing;
 
 namespace {
-
-QString uuidOf(const Server &server)
-{
-    return server.description().value(keys::uuid).toString();
-}
 
 bool directoryHas(Directory &directory, const QString &uuid)
 {
